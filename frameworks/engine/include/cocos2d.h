@@ -1,0 +1,22 @@
+// Umbrella header of the engine stand-in.
+#pragma once
+
+#include "base/ccMacros.h"
+#include "base/CCAutoreleasePool.h"
+#include "base/CCConsole.h"
+#include "base/CCData.h"
+#include "base/CCDirector.h"
+#include "base/CCEvent.h"
+#include "base/CCEventCustom.h"
+#include "base/CCEventDispatcher.h"
+#include "base/CCEventListener.h"
+#include "base/CCEventListenerCustom.h"
+#include "base/CCRef.h"
+#include "base/CCScheduler.h"
+#include "base/CCThreadChecker.h"
+#include "math/CCGeometry.h"
+#include "platform/CCApplication.h"
+#include "platform/CCApplicationProtocol.h"
+#include "platform/CCFileUtils.h"
+#include "platform/CCGLView.h"
+#include "platform/CCGLViewImpl.h"

@@ -1,0 +1,3 @@
+#include "NativeBridge.h"
+
+void registerNativeBridge(lua_State*) {}

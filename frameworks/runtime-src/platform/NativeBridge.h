@@ -1,0 +1,9 @@
+// Lua registration of the native bridge (`zavu_native`, `zavu_secure_protect`,
+// `zavu_secure_unprotect`) and its embedded bridge script.
+#pragma once
+
+struct lua_State;
+
+// Main thread, with the game's Lua state. Registers nothing yet: the
+// platform services are not built in this version.
+void registerNativeBridge(lua_State* L);

@@ -1,0 +1,3 @@
+#include "PayWebViewLua.h"
+
+void registerPayWebViewLua(lua_State*) {}

@@ -1,0 +1,103 @@
+#include "proj.win32/AppDelegate.h"
+
+#include "audio/SimpleAudioEngine.h"
+#include "cocos2d.h"
+#include "pb.h"
+#include "platform/NativeBridge.h"
+#include "platform/PayWebViewLua.h"
+#include "proj.win32/ScriptKey.h"
+#include "scripting/lua-bindings/manual/CCLuaEngine.h"
+#include "scripting/lua-bindings/manual/lua_module_register.h"
+#include "update/AutoUpdate.h"
+
+using namespace cocos2d;
+
+namespace {
+constexpr float kAnimationInterval = 1.0f / 60;  // 60 frames a second
+}
+
+AppDelegate::AppDelegate() = default;
+
+AppDelegate::~AppDelegate() { CocosDenshion::SimpleAudioEngine::end(); }
+
+bool AppDelegate::applicationDidFinishLaunching() {
+    Director::getInstance()->setAnimationInterval(kAnimationInterval);
+    log("==write path==\n%s\n", FileUtils::getInstance()->getWritablePath().c_str());
+    // No Lua state exists until the update hands over.
+    AutoUpdate::getInstance()->start([this] { startLua(); });
+    return true;
+}
+
+void AppDelegate::startLua() {
+    // The one full collection after boot waits this long, off the start-up path.
+    constexpr float kBootCollectionDelaySec = 2.0f;
+
+    // The first getInstance() installs the key and sign; they are installed
+    // again below with the same pair, after the modules.
+    LuaEngine* engine = LuaEngine::getInstance();
+    if (engine == nullptr || engine->getLuaStack() == nullptr) {
+        log("[LUA ERROR] no Lua state: the game cannot start");
+        return;
+    }
+    ScriptEngineManager::getInstance()->setScriptEngine(engine);
+    lua_State* L = engine->getLuaStack()->getLuaState();
+
+    // The order of the binding library's own module registration.
+    register_cocosdenshion_module(L);
+    register_network_module(L);
+    register_cocosbuilder_module(L);
+    register_cocostudio_module(L);
+    register_ui_moudle(L);
+    register_extension_module(L);
+    register_spine_module(L);
+    register_cocos3d_module(L);
+    register_audioengine_module(L);
+    register_physics3d_module(L);
+    register_navmesh_module(L);
+    luaopen_pb(L);
+    lua_pop(L, 1);  // luaopen_pb leaves its table
+
+    installScriptKeyAndSign(engine->getLuaStack());
+    registerPayWebViewLua(L);
+    registerNativeBridge(L);
+
+    // No collection while the main script builds the game's first objects.
+    lua_gc(L, LUA_GCSTOP, 0);
+    engine->executeScriptFile("src/main.lua");
+    lua_gc(L, LUA_GCRESTART, 0);
+
+    Director::getInstance()->getScheduler()->schedule(
+        [L](float) {
+            LuaEngine* current = LuaEngine::getInstance();
+            if (current == nullptr || current->getLuaStack() == nullptr) return;
+            // The state may have been replaced since start-up; leave a new one alone.
+            if (current->getLuaStack()->getLuaState() != L) return;
+            lua_gc(L, LUA_GCCOLLECT, 0);
+        },
+        this, 0.0f, 0, kBootCollectionDelaySec, false, "ZAVU_lua_gc_after_boot");
+}
+
+void AppDelegate::applicationDidEnterBackground() {
+    // The game is told before the animation stops, once Lua runs.
+    ScriptEngineProtocol* script = ScriptEngineManager::getInstance()->getScriptEngine();
+    if (script != nullptr && script->getScriptType() == kScriptTypeLua) {
+        LuaStack* stack = LuaEngine::getInstance()->getLuaStack();
+        if (stack != nullptr) stack->executeGlobalFunction("applicationOnDeactive");
+    }
+    Director::getInstance()->stopAnimation();
+}
+
+void AppDelegate::applicationWillEnterForeground() {
+    Director::getInstance()->startAnimation();
+    // The game is told after the animation starts, once Lua runs.
+    ScriptEngineProtocol* script = ScriptEngineManager::getInstance()->getScriptEngine();
+    if (script != nullptr && script->getScriptType() == kScriptTypeLua) {
+        LuaStack* stack = LuaEngine::getInstance()->getLuaStack();
+        if (stack != nullptr) stack->executeGlobalFunction("applicationOnActive");
+    }
+}
+
+void AppDelegate::initGLContextAttrs() {
+    GLContextAttrs attrs = {8, 8, 8, 8, 24, 8};
+    GLView::setGLContextAttrs(attrs);
+}

@@ -1,0 +1,105 @@
+#include "proj.win32/TlsWarmup.h"
+
+#include "proj.win32/Win32.h"
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#ifndef PATCH_SERVER_HOST
+#error "PATCH_SERVER_HOST must be defined by the build"
+#endif
+
+namespace {
+
+constexpr long kConnectTimeoutSec = 3;  // the handshake must not outlive the update's wait
+constexpr long kTotalTimeoutSec = 5;
+
+using Clock = std::chrono::steady_clock;
+
+long millisecondsSince(Clock::time_point start) {
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count() /
+                             1000000);
+}
+
+struct CurlEasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+
+}  // namespace
+
+std::atomic<int>& tlsWarmupState() {
+    static std::atomic<int> state{0};
+    return state;
+}
+
+bool isTlsWarmupRunning() { return tlsWarmupState().load() == 1; }
+
+std::string patchServerRoot() { return std::string("https://") + PATCH_SERVER_HOST + "/"; }
+
+std::string getCaBundlePath() {
+    wchar_t buffer[260] = {};
+    const DWORD n = ::GetModuleFileNameW(nullptr, buffer, 260);
+    if (n == 0 || n >= 260) return std::string();
+
+    std::wstring path(buffer, n);
+    const size_t separator = path.find_last_of(L"\\/");
+    if (separator != std::wstring::npos) path.resize(separator + 1);
+    path += L"cacert.pem";
+
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return std::string();
+    std::string narrow(static_cast<size_t>(size) - 1, '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, &narrow[0], size, nullptr, nullptr);
+    return narrow;
+}
+
+void runTlsWarmup(const TlsWarmupArgs& args) {
+    const Clock::time_point start = Clock::now();
+    CURLcode code = CURLE_FAILED_INIT;
+    const std::string url = patchServerRoot();
+    if (std::unique_ptr<CURL, CurlEasyDeleter> handle{curl_easy_init()}) {
+        curl_easy_setopt(handle.get(), CURLOPT_URL, url.c_str());
+        curl_easy_setopt(handle.get(), CURLOPT_CONNECT_ONLY, 1L);
+        curl_easy_setopt(handle.get(), CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSec);
+        curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, kTotalTimeoutSec);
+        curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(handle.get(), CURLOPT_SSL_VERIFYPEER, 1L);
+        if (!args.caPath.empty()) curl_easy_setopt(handle.get(), CURLOPT_CAINFO, args.caPath.c_str());
+        code = curl_easy_perform(handle.get());
+    }
+    tlsWarmupState().exchange(2);
+    const long ms = millisecondsSince(start);
+
+    char line[224];
+    std::snprintf(line, sizeof line,
+                  "[ZAVU] TLS warm-up " PATCH_SERVER_HOST ": %ld ms (curl_global_init %ld ms tren main), CURLcode=%d%s\n",
+                  ms, args.mainInitMs, static_cast<int>(code), args.caPath.empty() ? " (khong thay cacert.pem)" : "");
+    ::OutputDebugStringA(line);
+}
+
+void startTlsWarmup() {
+    const Clock::time_point start = Clock::now();
+    const CURLcode rc = curl_global_init(CURL_GLOBAL_ALL);
+    const long initMs = millisecondsSince(start);
+    if (rc != CURLE_OK) {
+        char line[160];
+        std::snprintf(line, sizeof line, "[ZAVU] TLS warm-up: curl_global_init loi %d (%ld ms) - bo qua\n",
+                      static_cast<int>(rc), initMs);
+        ::OutputDebugStringA(line);
+        return;
+    }
+
+    const std::string caPath = getCaBundlePath();
+    tlsWarmupState().exchange(1);
+    try {
+        auto args = std::make_unique<TlsWarmupArgs>(TlsWarmupArgs{caPath, initMs});
+        std::thread([owned = std::move(args)] { runTlsWarmup(*owned); }).detach();
+    } catch (...) {  // std::system_error from the thread: the start-up goes on without the warm-up
+        tlsWarmupState().exchange(0);
+        ::OutputDebugStringA("[ZAVU] TLS warm-up: khong tao duoc luong - bo qua\n");
+    }
+}

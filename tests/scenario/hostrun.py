@@ -1,0 +1,190 @@
+"""Runs the real host executable under wine, as a player's machine would, and
+looks at it from outside: its engine log (standard output), its window (through
+the winprobe helper in the same wine prefix), its files and its exit code."""
+
+import os
+import queue
+import re
+import shutil
+import subprocess
+import threading
+import time
+
+BUILD_DIR = os.environ["HOST_BUILD_DIR"]
+HOST_EXE = os.environ["HOST_EXE"]
+WINPROBE_EXE = os.environ["WINPROBE_EXE"]
+TEST_ENV_DIR = os.environ["TEST_ENV_DIR"]
+GAME_TITLE = "H\u1ea3i V\u00e2n Truy\u1ec7n"
+
+
+def wine_env(prefix=None, debug=None):
+    """The environment of the build's wine prefix (written by the wine.setup fixture)."""
+    env = dict(os.environ)
+    with open(os.path.join(TEST_ENV_DIR, "env.sh"), encoding="utf-8") as f:
+        for line in f:
+            m = re.match(r"export (\w+)='(.*)'$", line.strip())
+            if m:
+                env[m.group(1)] = m.group(2)
+    env["WINEDEBUG"] = debug or "-all"
+    if prefix:
+        env["WINEPREFIX"] = prefix
+    return env
+
+
+def to_windows_path(path):
+    """Wine maps the unix root to drive Z:."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class Scratch:
+    """A throw-away folder for one scenario, removed when the scenario passes."""
+
+    def __init__(self, name):
+        self.root = os.path.join(BUILD_DIR, "scenario-tmp", name)
+        shutil.rmtree(self.root, ignore_errors=True)
+        os.makedirs(self.root)
+
+    def path(self, *parts):
+        return os.path.join(self.root, *parts)
+
+    def write(self, relative, text):
+        full = self.path(relative)
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        with open(full, "w", encoding="utf-8", newline="") as f:
+            f.write(text)
+        return full
+
+    def install_host(self, folder="game"):
+        """Copies the executable into a game folder of its own; returns that folder."""
+        target = self.path(folder)
+        os.makedirs(target, exist_ok=True)
+        shutil.copy2(HOST_EXE, target)
+        return target
+
+    def clone_prefix(self):
+        """A prefix of its own for scenarios that change the registry: its own
+        registry files, the shared prefix's drive_c (read-mostly) by link."""
+        base = wine_env()["WINEPREFIX"]
+        prefix = self.path("prefix")
+        os.makedirs(prefix)
+        for name in os.listdir(base):
+            src = os.path.join(base, name)
+            if name.endswith(".reg") or name.startswith("."):
+                shutil.copy2(src, prefix)
+            elif name == "drive_c":
+                os.symlink(src, os.path.join(prefix, name))
+            elif name == "dosdevices":
+                shutil.copytree(src, os.path.join(prefix, name), symlinks=True)
+        return prefix
+
+    def cleanup(self):
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+class Host:
+    """One running host process; its standard output is the engine log."""
+
+    def __init__(self, game_dir, args=(), prefix=None, debug=None, env_extra=None):
+        self.env = wine_env(prefix, debug)
+        if env_extra:
+            self.env.update(env_extra)
+        self.prefix = prefix
+        exe = os.path.join(game_dir, os.path.basename(HOST_EXE))
+        self.windows_exe = to_windows_path(exe)
+        self.proc = subprocess.Popen(
+            [self.env["WINE_LOADER"], exe, *args],
+            cwd=game_dir, env=self.env, stdin=subprocess.DEVNULL,
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.lines = []
+        self.err_lines = []
+        self._new = queue.Queue()
+        self._readers = [
+            threading.Thread(target=self._read, args=(self.proc.stdout, self.lines, True), daemon=True),
+            threading.Thread(target=self._read, args=(self.proc.stderr, self.err_lines, False), daemon=True),
+        ]
+        for r in self._readers:
+            r.start()
+
+    def _read(self, stream, sink, notify):
+        for raw in iter(stream.readline, b""):
+            line = raw.decode("utf-8", "replace").rstrip("\r\n")
+            sink.append(line)
+            if notify:
+                self._new.put(line)
+
+    def log_text(self):
+        return "\n".join(self.lines)
+
+    def wait_for_line(self, pattern, timeout=30):
+        """Waits for an engine-log line matching pattern; returns the match."""
+        rx = re.compile(pattern)
+        for line in list(self.lines):
+            m = rx.search(line)
+            if m:
+                return m
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            try:
+                line = self._new.get(timeout=0.2)
+            except queue.Empty:
+                if self.proc.poll() is not None and self._new.empty():
+                    break
+                continue
+            m = rx.search(line)
+            if m:
+                return m
+        raise AssertionError("no log line matching %r within %ss; log:\n%s\nstderr:\n%s"
+                             % (pattern, timeout, self.log_text(), "\n".join(self.err_lines[-40:])))
+
+    def probe(self, verb, *args, timeout=60):
+        """winprobe on this host's own game window."""
+        return probe(verb, GAME_TITLE, self.windows_exe, *args, env=self.env, timeout=timeout)
+
+    def window(self, timeout_ms=20000):
+        """(client width, client height, left, top) of the game window, once the
+        start-up has placed it (the main loop logs the writable path first)."""
+        self.wait_for_line(r"^==write path==$")
+        out = self.probe("wait", str(timeout_ms)).stdout
+        m = re.search(r"client=(\d+)x(\d+) window=(-?\d+),(-?\d+),", out)
+        assert m, "winprobe said: %r" % out
+        return tuple(int(v) for v in m.groups())
+
+    def close(self, timeout=30):
+        """Closes the window as a user would and returns the exit code."""
+        self.probe("close")
+        return self.wait(timeout)
+
+    def wait(self, timeout=30):
+        try:
+            code = self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            raise AssertionError("host did not end within %ss; log:\n%s" % (timeout, self.log_text()))
+        for r in self._readers:
+            r.join(timeout=5)
+        return code
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        if self.prefix:
+            subprocess.run(["wineserver", "-k"], env=self.env, check=False)
+
+
+def probe(*args, env=None, timeout=60):
+    env = env or wine_env()
+    result = subprocess.run([env["WINE_LOADER"], WINPROBE_EXE, *args], env=env, capture_output=True,
+                            timeout=timeout)
+    result.stdout = result.stdout.decode("utf-8", "replace")
+    result.stderr = result.stderr.decode("utf-8", "replace")
+    if result.returncode != 0:
+        raise AssertionError("winprobe %s failed (%d): %s" % (" ".join(args), result.returncode, result.stderr))
+    return result
+
+
+def set_dpi(prefix, dpi):
+    env = wine_env(prefix)
+    subprocess.run([env["WINE_LOADER"], "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                    "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=env, check=True, capture_output=True)
+    subprocess.run(["wineserver", "-w"], env=env, check=False)

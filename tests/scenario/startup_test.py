@@ -1,0 +1,140 @@
+"""Host start-up seen from outside: folders, configuration dump, window size,
+DPI rule, position, debug log file, exit code."""
+
+import json
+import os
+import re
+import sys
+import unittest
+
+import hostrun
+from hostrun import Host, Scratch, to_windows_path
+
+
+def dump_value(host, key):
+    return host.wait_for_line(r"^    %s: (.*)$" % key).group(1)
+
+
+class StartupScenarios(unittest.TestCase):
+    def scratch(self):
+        s = Scratch(self.id().split(".")[-1])
+        self.addCleanup(s.cleanup)
+        return s
+
+    def start(self, game, args=(), **kw):
+        host = Host(game, args, **kw)
+        self.addCleanup(host.kill)
+        return host
+
+    def test_defaults_without_arguments_or_config(self):
+        game = self.scratch().install_host()
+        host = self.start(game)
+        win_game = to_windows_path(game) + "\\"
+        host.wait_for_line(r"^Project Config:$")
+        self.assertEqual(dump_value(host, "project dir"), win_game)
+        self.assertEqual(dump_value(host, "writable path"), win_game + "data\\")
+        self.assertEqual(dump_value(host, "frame size"), "960 x 640")
+        self.assertEqual(dump_value(host, "write debug log"), "NO (NO)")
+        self.assertEqual(dump_value(host, "debugger"), "none")
+        host.wait_for_line(r"^" + re.escape(win_game + "data\\") + r"$")
+        index = host.lines.index("==write path==")
+        self.assertEqual(host.lines[index + 1], win_game + "data\\")
+        self.assertEqual(host.window(), (960, 640, 0, 0))
+        self.assertEqual(host.close(), 0)
+        self.assertFalse(os.path.exists(os.path.join(game, "debug.log")))
+
+    def test_config_json_sets_size_and_orientation(self):
+        s = self.scratch()
+        game = s.install_host()
+        s.write("game/config.json", json.dumps({"init_cfg": {"width": 1024, "height": 768, "isLandscape": False}}))
+        host = self.start(game)
+        self.assertEqual(dump_value(host, "frame size"), "768 x 1024")
+        self.assertEqual(host.window()[:2], (768, 1024))
+        self.assertEqual(host.close(), 0)
+
+    def test_dpi_144_zooms_only_with_retina_display(self):
+        s = self.scratch()
+        game = s.install_host()
+        prefix = s.clone_prefix()
+        hostrun.set_dpi(prefix, 144)
+        cases = [
+            ((), (960, 640)),  # the zoom of 1.5 is replaced by the frame scale 1.0
+            (("-retina-display",), (1440, 960)),  # the frame itself grows; a lone option is no project folder
+        ]
+        for args, client in cases:
+            with self.subTest(args=args):
+                host = self.start(game, args, prefix=prefix)
+                self.assertEqual(dump_value(host, "project dir"), to_windows_path(game) + "\\")
+                self.assertEqual(host.window()[:2], client)
+                self.assertEqual(host.close(), 0)
+
+    def test_position_moves_window_only_when_both_coordinates_are_set(self):
+        game = self.scratch().install_host()
+        for value, corner in [("100,50", (100, 50)), ("100,0", (0, 0)), ("0,100", (0, 0))]:
+            with self.subTest(position=value):
+                host = self.start(game, ("-position", value))
+                client_w, client_h, left, top = host.window()
+                self.assertEqual((client_w, client_h), (960, 640))
+                self.assertEqual((left, top), corner)
+                self.assertEqual(host.close(), 0)
+
+    def test_lone_folder_argument_is_the_project_and_writable_folder(self):
+        s = self.scratch()
+        game = s.install_host()
+        s.write("project/config.json", json.dumps({"init_cfg": {"width": 800, "height": 600}}))
+        project = s.path("project")
+        host = self.start(game, (project,))
+        expected = project.replace("/", "\\") + "\\"
+        self.assertEqual(dump_value(host, "project dir"), expected)
+        self.assertEqual(dump_value(host, "writable path"), expected)
+        self.assertEqual(dump_value(host, "debugger"), "Cocos Code IDE")
+        self.assertEqual(host.window()[:2], (800, 600))
+        self.assertEqual(host.close(), 0)
+
+    def test_slash_folder_with_more_options_only_locates_config(self):
+        s = self.scratch()
+        game = s.install_host()
+        s.write("project/config.json", json.dumps({"init_cfg": {"width": 800, "height": 600}}))
+        host = self.start(game, (s.path("project"), "-scale", "2"))
+        self.assertEqual(dump_value(host, "project dir"), to_windows_path(game) + "\\")
+        self.assertEqual(dump_value(host, "frame scale"), "2.00")
+        self.assertEqual(host.window()[:2], (1600, 1200))
+        self.assertEqual(host.close(), 0)
+
+    def test_write_debug_log_truncates_file_in_project_folder(self):
+        s = self.scratch()
+        game = s.install_host()
+        s.write("game/host.log", "old content\n")
+        host = self.start(game, ("-write-debug-log", "host.log"))
+        self.assertEqual(dump_value(host, "write debug log"),
+                         "%s (YES)" % (to_windows_path(game) + "\\host.log"))
+        host.window()
+        with open(os.path.join(game, "host.log"), "rb") as f:
+            self.assertEqual(f.read(), b"")
+        self.assertEqual(host.close(), 0)
+
+    def test_explicit_writable_path_is_kept(self):
+        s = self.scratch()
+        game = s.install_host()
+        saves = to_windows_path(s.path("saves"))
+        host = self.start(game, ("-writable-path", saves))
+        self.assertEqual(dump_value(host, "project dir"), to_windows_path(game) + "\\")
+        host.wait_for_line(r"^==write path==$")
+        self.assertIn(saves + "\\", host.lines)
+        self.assertEqual(host.close(), 0)
+
+    def test_vietnamese_install_folder(self):
+        s = self.scratch()
+        game = s.install_host("Tr\u00f2 ch\u01a1i H\u1ea3i V\u00e2n")
+        host = self.start(game, ("-write-debug-log", "nh\u1eadt k\u00fd.log"))
+        win_game = to_windows_path(game) + "\\"
+        self.assertEqual(dump_value(host, "project dir"), win_game)
+        host.wait_for_line(r"^==write path==$")
+        self.assertIn(win_game + "data\\", host.lines)
+        host.window()
+        self.assertTrue(os.path.exists(os.path.join(game, "nh\u1eadt k\u00fd.log")))
+        self.assertEqual(host.close(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0]] + ["StartupScenarios." + name for name in sys.argv[1:]], verbosity=2)

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# wine-env.sh setup|cleanup <test-env-dir> <wine-loader>
+# setup: picks a display (Xvfb when none answers), creates the wine prefix once,
+#        turns off the crash dialog, writes <dir>/env.sh for wine-run and the scenarios.
+# cleanup: stops the Xvfb this setup started and the prefix's wineserver.
+set -euo pipefail
+action=$1
+dir=$2
+loader=$3
+mkdir -p "$dir"
+export WINEPREFIX="$dir/prefix"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all
+
+display_ok() { DISPLAY=$1 xdpyinfo >/dev/null 2>&1; }
+
+setup() {
+  local display=${DISPLAY:-}
+  if [ -z "$display" ] || ! display_ok "$display"; then
+    if [ -f "$dir/xvfb.display" ] && display_ok "$(cat "$dir/xvfb.display")"; then
+      display=$(cat "$dir/xvfb.display")
+    else
+      local n=91
+      while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+      display=":$n"
+      Xvfb "$display" -screen 0 2048x1536x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+      echo $! >"$dir/xvfb.pid"
+      echo "$display" >"$dir/xvfb.display"
+      local i
+      for i in $(seq 1 50); do display_ok "$display" && break; sleep 0.1; done
+      display_ok "$display" || { echo "Xvfb did not start on $display" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+    fi
+  fi
+  export DISPLAY=$display
+  if [ ! -f "$WINEPREFIX/.ready" ]; then
+    rm -rf "$WINEPREFIX"
+    "$loader" wineboot --init >/dev/null 2>&1
+    "$loader" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # Without a window manager, wine waits 2 s on every hide or destroy of a managed window.
+    "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.ready"
+  fi
+  cat >"$dir/env.sh" <<ENV
+export WINEPREFIX='$WINEPREFIX'
+export WINEDLLOVERRIDES='$WINEDLLOVERRIDES'
+export WINEDEBUG=\${WINEDEBUG:--all}
+export DISPLAY='$display'
+export LC_ALL=C.UTF-8
+export WINE_LOADER='$loader'
+ENV
+  echo "display $display, prefix $WINEPREFIX"
+}
+
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  if [ -f "$dir/xvfb.pid" ]; then
+    kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
+    rm -f "$dir/xvfb.pid" "$dir/xvfb.display"
+  fi
+}
+
+"$action"
