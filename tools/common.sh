@@ -12,13 +12,21 @@ wine_loader_for() {
   if [ "$1" = x86_64 ]; then echo /usr/lib/wine/wine64; else echo wine; fi
 }
 
-# build_tree <arch> [targets...]: dependencies, configure (once), build.
+# Fixture servers of the tests listen on these loopback ports; the test build
+# names them as the maker's service hosts.
+test_hosts=(-DPATCH_SERVER_HOST=127.0.0.1:18443 -DUSER_SITE_HOST=127.0.0.1:18444
+            -DRELOGIN_SERVICE_HOST=127.0.0.1:18445)
+
+# build_tree <arch> product|test [targets...]: dependencies, configure (once), build.
+# build/<arch> has the deployment's hosts; build/test-<arch> the fixtures'.
 build_tree() {
-  local arch=$1; shift
-  local dir=$here/build/$arch
-  bash "$here/tools/deps.sh" --arch "$arch" "$dir"
+  local arch=$1 kind=$2; shift 2
+  local dir=$here/build/$arch settings=()
+  if [ "$kind" = test ]; then dir=$here/build/test-$arch; settings=("${test_hosts[@]}"); fi
+  bash "$here/tools/deps.sh" --arch "$arch" "$here/build/deps-$arch"
   if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$here" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$arch.cmake" >/dev/null
+    cmake -S "$here" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$arch.cmake" \
+          -DDEPS_PREFIX="$here/build/deps-$arch/prefix" "${settings[@]}" >/dev/null
   fi
   if [ $# -gt 0 ]; then
     local t args=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Brings a machine up to what the build and the tests need, then builds the
-# cross-compiled third-party libraries into a prefix under the build folder.
-#   tools/deps.sh [--arch i686|x86_64] [build-dir]      (defaults: i686, build)
+# cross-compiled third-party libraries into <deps-dir>/prefix.
+#   tools/deps.sh [--arch i686|x86_64] [deps-dir]      (defaults: i686, build/deps-<arch>)
 # Quick when everything is present: packages are checked with dpkg, and each
 # library is rebuilt only when its source tarball or this script changed.
 set -euo pipefail
@@ -10,11 +10,11 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 arch=i686
 if [ "${1:-}" = --arch ]; then arch=$2; shift 2; fi
 case $arch in i686|x86_64) ;; *) echo "unknown arch $arch" >&2; exit 2;; esac
-build=${1:-$here/build/$arch}
+build=${1:-$here/build/deps-$arch}
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
-prefix=$build/deps/prefix
-work=$build/deps/work
+prefix=$build/prefix
+work=$build/work
 src=${DEPS_SRC_CACHE:-$here/build/deps-src}  # shared by every build folder
 jobs=$(nproc)
 

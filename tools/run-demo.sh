@@ -6,7 +6,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 arch=$(runnable_arch)
-build_tree "$arch" GameHost
+build_tree "$arch" product GameHost
 stage=$here/build/demo
 rm -rf "$stage"; mkdir -p "$stage"
 cp -r "$here/demo/game/." "$stage/"

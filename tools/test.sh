@@ -5,11 +5,9 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 start=$(date +%s)
-build_tree i686
+build_tree i686 product
 arch=$(runnable_arch)
-if [ "$arch" != i686 ]; then
-  echo "[test] this machine runs no 32-bit programs: tests run the x86_64 build under wine64"
-  build_tree "$arch"
-fi
+[ "$arch" = i686 ] || echo "[test] this machine runs no 32-bit programs: tests run an x86_64 build under wine64"
+build_tree "$arch" test
 echo "[test] built in $(( $(date +%s) - start )) s"
-ctest --test-dir "$here/build/$arch" -j"$jobs" --output-on-failure --timeout 600
+ctest --test-dir "$here/build/test-$arch" -j"$jobs" --output-on-failure --timeout 600

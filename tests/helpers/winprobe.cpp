@@ -8,6 +8,9 @@
 //   winprobe command <title> <exe> <id> <high-word>   posts WM_COMMAND
 //   winprobe show <title> <exe> minimize|restore
 //   winprobe gone <title> <exe> <timeout-ms>          exit 0 once no such window exists
+//   winprobe absent <title> <exe> <timeout-ms>        exit 0 when no such window appears in that time
+//   winprobe texts <title> <exe>                      prints the text of each child window, one a line
+//   winprobe syscommand <title> <exe> <id>            posts WM_SYSCOMMAND
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -80,6 +83,13 @@ int report(HWND window) {
     return 0;
 }
 
+BOOL CALLBACK printChildText(HWND child, LPARAM) {
+    wchar_t text[512] = {};
+    GetWindowTextW(child, text, 512);
+    std::printf("%s\n", narrow(text).c_str());
+    return TRUE;
+}
+
 int usage() {
     std::fprintf(stderr, "usage: winprobe wait|close|copydata|command|show|gone <title> <exe> ...\n");
     return 2;
@@ -103,6 +113,11 @@ int wmain(int argc, wchar_t** argv) {
             Sleep(50);
         }
         return 0;
+    }
+
+    if (verb == L"absent") {
+        const DWORD timeout = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 2000;
+        return waitForWindow(title, exe, timeout) ? 1 : 0;
     }
 
     const DWORD timeout = (verb == L"wait" && argc > 3) ? static_cast<DWORD>(_wtoi(argv[3])) : 10000;
@@ -134,6 +149,14 @@ int wmain(int argc, wchar_t** argv) {
         const WORD id = static_cast<WORD>(_wtoi(argv[3]));
         const WORD high = static_cast<WORD>(_wtoi(argv[4]));
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, high), 0);  // posted: the About box is modal
+        return 0;
+    }
+    if (verb == L"texts") {
+        EnumChildWindows(window, &printChildText, 0);
+        return 0;
+    }
+    if (verb == L"syscommand" && argc >= 4) {
+        PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(_wtoi(argv[3])), 0);
         return 0;
     }
     if (verb == L"show" && argc >= 4) {

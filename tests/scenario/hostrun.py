@@ -15,6 +15,7 @@ HOST_EXE = os.environ["HOST_EXE"]
 WINPROBE_EXE = os.environ["WINPROBE_EXE"]
 TEST_ENV_DIR = os.environ["TEST_ENV_DIR"]
 GAME_TITLE = "H\u1ea3i V\u00e2n Truy\u1ec7n"
+HERE_SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
 def wine_env(prefix=None, debug=None):

@@ -13,8 +13,17 @@
 using namespace cocos2d;
 
 namespace {
+
 constexpr float kAnimationInterval = 1.0f / 60;  // 60 frames a second
+
+// Calls a global function of the game once Lua runs; before the hand-over there is no script engine.
+void callGameGlobal(const char* name) {
+    ScriptEngineProtocol* script = ScriptEngineManager::getInstance()->getScriptEngine();
+    if (script == nullptr || script->getScriptType() != kScriptTypeLua) return;
+    if (LuaStack* stack = LuaEngine::getInstance()->getLuaStack()) stack->executeGlobalFunction(name);
 }
+
+}  // namespace
 
 AppDelegate::AppDelegate() = default;
 
@@ -77,24 +86,15 @@ void AppDelegate::startLua() {
         this, 0.0f, 0, kBootCollectionDelaySec, false, "ZAVU_lua_gc_after_boot");
 }
 
+// The game is told before the animation stops, and after it starts again.
 void AppDelegate::applicationDidEnterBackground() {
-    // The game is told before the animation stops, once Lua runs.
-    ScriptEngineProtocol* script = ScriptEngineManager::getInstance()->getScriptEngine();
-    if (script != nullptr && script->getScriptType() == kScriptTypeLua) {
-        LuaStack* stack = LuaEngine::getInstance()->getLuaStack();
-        if (stack != nullptr) stack->executeGlobalFunction("applicationOnDeactive");
-    }
+    callGameGlobal("applicationOnDeactive");
     Director::getInstance()->stopAnimation();
 }
 
 void AppDelegate::applicationWillEnterForeground() {
     Director::getInstance()->startAnimation();
-    // The game is told after the animation starts, once Lua runs.
-    ScriptEngineProtocol* script = ScriptEngineManager::getInstance()->getScriptEngine();
-    if (script != nullptr && script->getScriptType() == kScriptTypeLua) {
-        LuaStack* stack = LuaEngine::getInstance()->getLuaStack();
-        if (stack != nullptr) stack->executeGlobalFunction("applicationOnActive");
-    }
+    callGameGlobal("applicationOnActive");
 }
 
 void AppDelegate::initGLContextAttrs() {

@@ -1,0 +1,66 @@
+"""The host's window procedure seen from outside: debug-log lines sent with
+WM_COPYDATA, the About box, and a system close."""
+
+import os
+import sys
+import time
+import unittest
+
+from hostrun import Host, Scratch, probe
+
+ABOUT_TITLE = "About Simulator"
+SC_CLOSE = 0xF060
+
+
+class HostActionScenarios(unittest.TestCase):
+    def start(self, args=()):
+        s = Scratch(self.id().split(".")[-1])
+        self.addCleanup(s.cleanup)
+        game = s.install_host()
+        host = Host(game, args)
+        self.addCleanup(host.kill)
+        host.window()
+        return game, host
+
+    def about(self, host, verb, *args):
+        return probe(verb, ABOUT_TITLE, host.windows_exe, *args, env=host.env)
+
+    def test_copydata_lines_reach_the_debug_log_at_once(self):
+        game, host = self.start(("-write-debug-log", "debug.log"))
+        log = os.path.join(game, "debug.log")
+
+        def contents():
+            with open(log, "rb") as f:
+                return f.read()
+
+        host.probe("copydata", "1", "abc")
+        self.assertEqual(contents(), b"abc\r\n")  # flushed while the host still runs
+        host.probe("copydata", "2", "not a log line")
+        host.probe("copydata", "1", "defgh", "nonul")  # no terminator: read within the copied bytes
+        host.probe("copydata", "1", "")
+        self.assertEqual(contents(), b"abc\r\ndefgh\r\n")
+        self.assertEqual(host.close(), 0)
+
+    def test_about_command_opens_the_about_box(self):
+        _, host = self.start()
+        host.probe("command", "32778", "1")  # an accelerator's high word: nothing opens
+        self.assertEqual(self.about(host, "absent", "1500").returncode, 0)
+
+        host.probe("command", "32778", "0")
+        self.about(host, "wait", "10000")
+        texts = self.about(host, "texts").stdout.splitlines()
+        self.assertIn("Cocos Simulator", texts)
+        self.assertIn("OK", texts)
+        self.about(host, "command", "1", "0")  # IDOK
+        self.about(host, "gone", "10000")
+        self.assertEqual(host.close(), 0)
+
+    def test_system_close_closes_the_window_normally(self):
+        _, host = self.start()
+        host.probe("syscommand", str(SC_CLOSE))
+        self.assertEqual(host.wait(30), 0)
+        self.assertNotIn("APP.EVENT", host.log_text())
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0]] + ["HostActionScenarios." + name for name in sys.argv[1:]], verbosity=2)

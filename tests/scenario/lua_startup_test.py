@@ -1,0 +1,81 @@
+"""The Lua start-up seen from outside: the demo game starts, an encrypted main
+script wins over the plain one, a broken one is a load error, and the game
+hears of minimise and restore."""
+
+import os
+import shutil
+import sys
+import unittest
+
+from hostrun import Host, Scratch, HERE_SOURCE
+
+ENCRYPTED_MAIN = os.environ["ENCRYPTED_MAIN_LUAC"]
+
+
+class LuaStartupScenarios(unittest.TestCase):
+    def game(self, files):
+        s = Scratch(self.id().split(".")[-1])
+        self.addCleanup(s.cleanup)
+        game = s.install_host()
+        for relative, content in files.items():
+            full = os.path.join(game, relative)
+            os.makedirs(os.path.dirname(full), exist_ok=True)
+            with open(full, "wb") as f:
+                f.write(content if isinstance(content, bytes) else content.encode("utf-8"))
+        return game
+
+    def start(self, game):
+        host = Host(game)
+        self.addCleanup(host.kill)
+        return host
+
+    def test_demo_game_starts(self):
+        s = Scratch("demo_game_starts")
+        self.addCleanup(s.cleanup)
+        game = s.path("game")
+        shutil.copytree(os.path.join(HERE_SOURCE, "demo", "game"), game)
+        s.install_host()
+        host = self.start(game)
+        host.wait_for_line(r"^\[LUA-print\] demo game started$")
+        self.assertEqual(host.close(), 0)
+
+    def test_encrypted_main_wins_over_plain(self):
+        with open(ENCRYPTED_MAIN, "rb") as f:
+            encrypted = f.read()
+        game = self.game({"src/main.lua": 'release_print("plain main ran")\n', "src/main.luac": encrypted})
+        host = self.start(game)
+        host.wait_for_line(r"^\[LUA-print\] encrypted main ran$")
+        self.assertEqual(host.close(), 0)
+        self.assertNotIn("[LUA-print] plain main ran", host.lines)
+
+    def test_broken_encrypted_main_is_a_load_error(self):
+        with open(ENCRYPTED_MAIN, "rb") as f:
+            encrypted = f.read()
+        for name, broken in [("truncated", encrypted[:len(encrypted) - 5]),
+                             ("flipped", encrypted[:-4] + bytes(b ^ 0xFF for b in encrypted[-4:]))]:
+            with self.subTest(name):
+                game = self.game({"src/main.lua": 'release_print("plain main ran")\n', "src/main.luac": broken})
+                host = self.start(game)
+                host.wait_for_line(r"^\[LUA ERROR\] ")
+                host.window()
+                self.assertEqual(host.close(), 0)
+                self.assertEqual([l for l in host.lines if l.startswith("[LUA-print]")], [])
+
+    def test_minimise_and_restore_reach_the_game(self):
+        game = self.game({"src/main.lua": (
+            'release_print("started")\n'
+            'function applicationOnDeactive() release_print("deactive") end\n'
+            'function applicationOnActive() release_print("active") end\n')})
+        host = self.start(game)
+        host.wait_for_line(r"^\[LUA-print\] started$")
+        host.probe("show", "minimize")
+        host.wait_for_line(r"^\[LUA-print\] deactive$")
+        host.probe("show", "restore")
+        host.wait_for_line(r"^\[LUA-print\] active$")
+        prints = [l for l in host.lines if l.startswith("[LUA-print]")]
+        self.assertEqual(prints, ["[LUA-print] started", "[LUA-print] deactive", "[LUA-print] active"])
+        self.assertEqual(host.close(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0]] + ["LuaStartupScenarios." + name for name in sys.argv[1:]], verbosity=2)
