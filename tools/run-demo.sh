@@ -14,22 +14,31 @@ cp "$here/build/$arch/bin/GameHost.exe" "$stage/"
 
 export WINEPREFIX=$here/build/demo-prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=${WINEDEBUG:--all}
 loader=$(wine_loader_for "$arch")
-if [ ! -d "$WINEPREFIX" ]; then
-  echo "[demo] creating the wine prefix (once)"
-  "$loader" wineboot --init >/dev/null 2>&1 || true
-  "$loader" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+
+headless=0
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  headless=1
+  n=120; while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+  Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+  export DISPLAY=:$n
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 fi
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+# The prefix is made with the display in place: wine's desktop process keeps the display it started with.
+if [ ! -f "$WINEPREFIX/.ready" ]; then
+  echo "[demo] creating the wine prefix (once)"
+  rm -rf "$WINEPREFIX"
+  "$loader" wineboot --init >/dev/null 2>&1
+  "$loader" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.ready"
+fi
+
+if [ $headless = 0 ]; then
   cd "$stage" && exec "$loader" GameHost.exe
 fi
-
-n=120; while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
-export DISPLAY=:$n
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 log=$stage/engine.log
 (cd "$stage" && "$loader" GameHost.exe >"$log" 2>"$stage/wine.log") &
