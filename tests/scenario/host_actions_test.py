@@ -1,6 +1,7 @@
 """The host's window procedure seen from outside: debug-log lines sent with
 WM_COPYDATA, the About box, and a system close."""
 
+import ntpath
 import os
 import sys
 import time
@@ -60,6 +61,26 @@ class HostActionScenarios(unittest.TestCase):
         host.probe("syscommand", str(SC_CLOSE))
         self.assertEqual(host.wait(30), 0)
         self.assertNotIn("APP.EVENT", host.log_text())
+
+    def test_relaunch_starts_a_second_instance_at_the_old_position(self):
+        s = Scratch("relaunch")
+        self.addCleanup(s.cleanup)
+        probe_exe = os.environ["RELAUNCH_PROBE_EXE"]
+        game = s.install_host(exe=probe_exe)
+        host = Host(game, ("-position", "100,50", "-scale", "2"), exe=probe_exe)
+        self.addCleanup(host.kill)
+        self.assertEqual(host.wait(60), 0)  # the first instance quits after starting the second
+        spawned = os.path.join(game, "spawned.txt")
+        deadline = time.monotonic() + 30
+        while not os.path.exists(spawned) and time.monotonic() < deadline:
+            time.sleep(0.2)
+        with open(spawned, encoding="utf-8") as f:
+            line = f.read()
+        exe = host.windows_exe
+        self.assertTrue(line.startswith('"%s" ' % exe), line)  # quoted: install folders may hold blanks
+        self.assertIn("-position 100,50", line)
+        self.assertIn("-scale 2", line)
+        self.assertIn('-workdir "%s\\\\"' % ntpath.dirname(exe), line)
 
 
 if __name__ == "__main__":

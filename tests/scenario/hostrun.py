@@ -55,11 +55,11 @@ class Scratch:
             f.write(text)
         return full
 
-    def install_host(self, folder="game"):
+    def install_host(self, folder="game", exe=HOST_EXE):
         """Copies the executable into a game folder of its own; returns that folder."""
         target = self.path(folder)
         os.makedirs(target, exist_ok=True)
-        shutil.copy2(HOST_EXE, target)
+        shutil.copy2(exe, target)
         return target
 
     def clone_prefix(self):
@@ -85,12 +85,12 @@ class Scratch:
 class Host:
     """One running host process; its standard output is the engine log."""
 
-    def __init__(self, game_dir, args=(), prefix=None, debug=None, env_extra=None):
+    def __init__(self, game_dir, args=(), prefix=None, debug=None, env_extra=None, exe=HOST_EXE):
         self.env = wine_env(prefix, debug)
         if env_extra:
             self.env.update(env_extra)
         self.prefix = prefix
-        exe = os.path.join(game_dir, os.path.basename(HOST_EXE))
+        exe = os.path.join(game_dir, os.path.basename(exe))
         self.windows_exe = to_windows_path(exe)
         self.proc = subprocess.Popen(
             [self.env["WINE_LOADER"], exe, *args],

@@ -123,6 +123,13 @@ class StartupScenarios(unittest.TestCase):
         self.assertIn(saves + "\\", host.lines)
         self.assertEqual(host.close(), 0)
 
+    def test_empty_lone_argument_is_no_project_folder(self):
+        game = self.scratch().install_host()
+        host = self.start(game, ("",))
+        self.assertEqual(dump_value(host, "project dir"), to_windows_path(game) + "\\")
+        self.assertEqual(dump_value(host, "debugger"), "none")
+        self.assertEqual(host.close(), 0)
+
     def test_vietnamese_install_folder(self):
         s = self.scratch()
         game = s.install_host("Tr\u00f2 ch\u01a1i H\u1ea3i V\u00e2n")

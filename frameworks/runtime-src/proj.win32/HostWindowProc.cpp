@@ -40,6 +40,8 @@ void onDropFiles(HDROP drop) {
     const std::string path = utf8 ? utf8 : "";
     std::free(utf8);
     ::DragFinish(drop);  // the engine's own procedure leaves the handle alone
+    // Wine counts one nameless file in an empty list; there is nothing to report then.
+    if (path.empty()) return;
 
     AppEvent event("APP.EVENT.DROP", APP_EVENT_DROP);
     event.setDataString(path);
