@@ -15,16 +15,24 @@ cp "$here/build/$arch/bin/GameHost.exe" "$stage/"
 export WINEPREFIX=$here/build/demo-prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=${WINEDEBUG:--all}
 loader=$(wine_loader_for "$arch")
 
+server=
 headless=0
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   headless=1
   n=120; while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
   Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
-  trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+  trap 'wineserver -k 2>/dev/null || true; kill $xvfb $server 2>/dev/null || true' EXIT
   export DISPLAY=:$n
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 fi
+
+# The demo's own patch server: writes the staged "vexa/gateway" and serves the
+# resource list and a few packages on loopback; it ends with this script.
+python3 "$here/demo/patch-server/serve.py" --game "$stage" --port 18480 >"$stage/patch-server.log" 2>&1 &
+server=$!
+for _ in $(seq 100); do grep -q 'patch server ready' "$stage/patch-server.log" 2>/dev/null && break; sleep 0.1; done
+grep -q 'patch server ready' "$stage/patch-server.log" || { cat "$stage/patch-server.log"; exit 1; }
 
 # The prefix is made with the display in place: wine's desktop process keeps the display it started with.
 if [ ! -f "$WINEPREFIX/.ready" ]; then
@@ -37,7 +45,9 @@ if [ ! -f "$WINEPREFIX/.ready" ]; then
 fi
 
 if [ $headless = 0 ]; then
-  cd "$stage" && exec "$loader" GameHost.exe
+  trap 'kill $server 2>/dev/null || true' EXIT
+  cd "$stage" && "$loader" GameHost.exe
+  exit $?
 fi
 
 log=$stage/engine.log

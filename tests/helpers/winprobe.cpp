@@ -2,12 +2,13 @@
 // title and the executable that owns it (scenarios run side by side, each with
 // its own copy of the host), and reports on it or sends it messages, as a user
 // or another program would. <exe> is the owner's Windows path.
-//   winprobe wait <title> <exe> <timeout-ms>          prints "client=WxH window=L,T,R,B visible=0|1"
+//   winprobe wait <title> <exe> <timeout-ms>          prints "client=WxH window=L,T,R,B visible=0|1 origin=X,Y"
 //   winprobe close <title> <exe>                      sends WM_CLOSE
 //   winprobe copydata <title> <exe> <kind> <text> [nonul]
 //   winprobe command <title> <exe> <id> <high-word>   posts WM_COMMAND
 //   winprobe show <title> <exe> minimize|restore
 //   winprobe gone <title> <exe> <timeout-ms>          exit 0 once no such window exists
+//   winprobe click <title> <exe> <x> <y>              left press and release at a client point
 //   winprobe absent <title> <exe> <timeout-ms>        exit 0 when no such window appears in that time
 //   winprobe texts <title> <exe>                      prints the text of each child window, one a line
 //   winprobe syscommand <title> <exe> <id>            posts WM_SYSCOMMAND
@@ -77,9 +78,11 @@ int report(HWND window) {
     RECT client = {}, frame = {};
     GetClientRect(window, &client);
     GetWindowRect(window, &frame);
-    std::printf("client=%ldx%ld window=%ld,%ld,%ld,%ld visible=%d\n", client.right - client.left,
+    POINT origin = {0, 0};  // the client area's top-left corner on the screen
+    ClientToScreen(window, &origin);
+    std::printf("client=%ldx%ld window=%ld,%ld,%ld,%ld visible=%d origin=%ld,%ld\n", client.right - client.left,
                 client.bottom - client.top, frame.left, frame.top, frame.right, frame.bottom,
-                IsWindowVisible(window) ? 1 : 0);
+                IsWindowVisible(window) ? 1 : 0, origin.x, origin.y);
     return 0;
 }
 
@@ -91,7 +94,7 @@ BOOL CALLBACK printChildText(HWND child, LPARAM) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: winprobe wait|close|copydata|command|show|gone <title> <exe> ...\n");
+    std::fprintf(stderr, "usage: winprobe wait|close|copydata|command|show|gone|click <title> <exe> ...\n");
     return 2;
 }
 
@@ -157,6 +160,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (verb == L"syscommand" && argc >= 4) {
         PostMessageW(window, WM_SYSCOMMAND, static_cast<WPARAM>(_wtoi(argv[3])), 0);
+        return 0;
+    }
+    if (verb == L"click" && argc >= 5) {
+        // Posted like the mouse's own messages, so no other window on the
+        // (shared, unmanaged) test display can take the click.
+        const LPARAM at = MAKELPARAM(_wtoi(argv[3]), _wtoi(argv[4]));
+        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(window, WM_LBUTTONUP, 0, at);
         return 0;
     }
     if (verb == L"show" && argc >= 4) {

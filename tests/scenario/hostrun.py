@@ -137,6 +137,30 @@ class Host:
         raise AssertionError("no log line matching %r within %ss; log:\n%s\nstderr:\n%s"
                              % (pattern, timeout, self.log_text(), "\n".join(self.err_lines[-40:])))
 
+    def debug_texts(self):
+        """The host's OutputDebugStringA texts, in order (needs debug="-all,+debugstr")."""
+        out = []
+        for line in list(self.err_lines):
+            m = re.search(r'OutputDebugStringA "(.*)"$', line)
+            if m:
+                out.append(m.group(1).replace("\\n", "").replace("\\\\", "\\"))
+        return out
+
+    def wait_for_debug(self, pattern, timeout=60):
+        """Waits for a debug-output text matching pattern; returns the match."""
+        rx = re.compile(pattern)
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            for text in self.debug_texts():
+                m = rx.search(text)
+                if m:
+                    return m
+            if self.proc.poll() is not None:
+                break
+            time.sleep(0.1)
+        raise AssertionError("no debug line matching %r; debug lines:\n%s\nlog:\n%s"
+                             % (pattern, "\n".join(self.debug_texts()), self.log_text()))
+
     def probe(self, verb, *args, timeout=60):
         """winprobe on this host's own game window."""
         return probe(verb, GAME_TITLE, self.windows_exe, *args, env=self.env, timeout=timeout)

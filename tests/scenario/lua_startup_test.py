@@ -4,6 +4,7 @@ hears of minimise and restore."""
 
 import os
 import shutil
+import subprocess
 import sys
 import unittest
 
@@ -35,8 +36,16 @@ class LuaStartupScenarios(unittest.TestCase):
         game = s.path("game")
         shutil.copytree(os.path.join(HERE_SOURCE, "demo", "game"), game)
         s.install_host()
+        # The demo's own patch server, as the run command starts it (ephemeral port here).
+        server = subprocess.Popen([sys.executable, os.path.join(HERE_SOURCE, "demo", "patch-server", "serve.py"),
+                                   "--game", game, "--port", "0", "--lifetime", "120"],
+                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        self.addCleanup(server.wait)
+        self.addCleanup(server.kill)
+        ready = server.stdout.readline().decode()
+        self.assertIn("patch server ready", ready)
         host = self.start(game)
-        host.wait_for_line(r"^\[LUA-print\] demo game started$")
+        host.wait_for_line(r"^\[LUA-print\] demo game started$", timeout=90)
         self.assertEqual(host.close(), 0)
 
     def test_encrypted_main_wins_over_plain(self):

@@ -3,12 +3,14 @@
 // performFunctionInCocosThread).
 //
 // One frame (mainLoop): compute dt (0 on the first frame after
-// startAnimation), tick the scheduler (even before any scene exists), draw
+// startAnimation), tick the scheduler (even before any scene exists), switch
+// to the scene given to runWithScene / replaceScene, draw the running scene
 // into the GL view, drain the autorelease pool. Nothing runs while the
 // animation is stopped or once end() was called.
 #pragma once
 
 #include "base/CCThreadChecker.h"
+#include "math/CCGeometry.h"
 
 #include <chrono>
 #include <memory>
@@ -17,7 +19,9 @@ namespace cocos2d {
 
 class EventDispatcher;
 class GLView;
+class Scene;
 class Scheduler;
+class TextureCache;
 
 class Director {
 public:
@@ -45,10 +49,31 @@ public:
     // One frame with a fixed dt (headless loops and tests).
     void mainLoop(float dt);
 
-    // Called by Application::run() after its loop: ends the GL view (its window
-    // is destroyed), drops it, unschedules every timer and clears the state of
-    // end(), so a later run starts afresh.
+    // Called by Application::run() after its loop: drops the scenes, ends the
+    // GL view (its window is destroyed), drops it, unschedules every timer,
+    // empties the texture cache and clears the state of end(), so a later run
+    // starts afresh.
     void purgeDirector();
+
+    // The scene becomes the running scene at the next frame (before it is
+    // drawn); until then getRunningScene() still returns the previous one.
+    // The Director retains it. replaceScene drops the previous running scene
+    // at that switch. A null scene is ignored.
+    void runWithScene(Scene* scene);
+    void replaceScene(Scene* scene);
+    Scene* getRunningScene() const { return _runningScene; }
+    // Drops the running and the pending scene (tests, teardown).
+    void resetScenes();
+
+    // The design size of the GL view (Size::ZERO without a view).
+    Size getWinSize() const;
+    // The view's visible size / origin (zero without a view).
+    Size getVisibleSize() const;
+    Vec2 getVisibleOrigin() const;
+    // Window client pixels (y down) to design units (y up); the point itself without a view.
+    Vec2 convertToGL(const Vec2& clientPoint) const;
+
+    TextureCache* getTextureCache() const { return _textureCache.get(); }
 
     Scheduler* getScheduler() const { return _scheduler.get(); }
     EventDispatcher* getEventDispatcher() const { return _eventDispatcher.get(); }
@@ -64,12 +89,16 @@ private:
 
     float calculateDeltaTime();
     void runFrame(float dt);
+    void setNextScene();
     void drawScene();
 
     ThreadChecker _thread;
     std::unique_ptr<Scheduler> _scheduler;
     std::unique_ptr<EventDispatcher> _eventDispatcher;
+    std::unique_ptr<TextureCache> _textureCache;
     GLView* _openGLView = nullptr;
+    Scene* _runningScene = nullptr;
+    Scene* _nextScene = nullptr;
 
     float _animationInterval = 1.0f / 60.0f;
     bool _invalid = false;

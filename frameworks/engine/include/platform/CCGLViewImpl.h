@@ -3,8 +3,9 @@
 // The window has its own Unicode window class and procedure. The procedure
 // turns WM_CLOSE into windowShouldClose() (the window itself is destroyed by
 // end()), reports minimise / restore to the Application as background /
-// foreground, and ignores WM_DROPFILES (a procedure installed in front of it
-// owns the drop handle).
+// foreground, turns left-button presses, drags and releases into touches
+// (GLView::handleTouches*), and ignores WM_DROPFILES (a procedure installed
+// in front of it owns the drop handle).
 #pragma once
 
 #include "platform/CCGLView.h"
@@ -44,6 +45,8 @@ private:
     void onCloseRequested();
     void onSized(unsigned int sizeType);
     void onWindowDestroyed();
+    // phase: 0 press, 1 drag, 2 release, 3 lost capture.
+    void onMouse(int phase, int clientX, int clientY);
 
     GLViewImpl();
     bool initWithRect(const std::string& viewName, const Rect& rect, float frameZoomFactor);

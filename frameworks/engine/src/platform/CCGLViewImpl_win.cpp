@@ -13,6 +13,10 @@
 #include "platform/CCApplication.h"
 #include "platform/ScopedHandle_win.h"
 #include "platform/Utf16_win.h"
+#include "renderer/FrameRenderer.h"
+#include "ui/TouchRouter.h"
+
+#include <windowsx.h>
 
 #include <cmath>
 
@@ -64,6 +68,22 @@ struct GLViewWindowProcedure {
             return 0;
         case WM_SIZE:
             view->onSized(static_cast<unsigned int>(wParam));
+            return 0;
+        case WM_LBUTTONDOWN:
+            // Capture, so the release arrives even outside the window.
+            ::SetCapture(hwnd);
+            view->onMouse(0, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
+        case WM_MOUSEMOVE:
+            if (wParam & MK_LBUTTON) view->onMouse(1, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
+        case WM_LBUTTONUP:
+            view->onMouse(2, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            if (::GetCapture() == hwnd) ::ReleaseCapture();
+            return 0;
+        case WM_CAPTURECHANGED:
+            // Capture taken away mid-press (another window, a dialog): no click.
+            if (reinterpret_cast<HWND>(lParam) != hwnd) view->onMouse(3, 0, 0);
             return 0;
         case WM_DROPFILES:
             // The drop handle belongs to whoever handled the drop in front of
@@ -140,7 +160,7 @@ GLViewImpl* GLViewImpl::createWithRect(const std::string& viewName, const Rect& 
 bool GLViewImpl::initWithRect(const std::string& viewName, const Rect& rect, float frameZoomFactor) {
     _win32->thread.check("GLViewImpl::createWithRect");
     _viewName = viewName;
-    _screenSize = rect.size;
+    GLView::setFrameSize(rect.size.width, rect.size.height);
     _frameZoomFactor = frameZoomFactor > 0.0f ? frameZoomFactor : 1.0f;
 
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
@@ -206,7 +226,7 @@ void GLViewImpl::setFrameZoomFactor(float zoomFactor) {
 void GLViewImpl::setFrameSize(float width, float height) {
     _win32->thread.check("GLViewImpl::setFrameSize");
     if (width <= 0.0f || height <= 0.0f) return;
-    _screenSize = Size(width, height);
+    GLView::setFrameSize(width, height);
     resizeClientToFrame();
 }
 
@@ -218,6 +238,8 @@ bool GLViewImpl::windowShouldClose() {
 void GLViewImpl::end() {
     _win32->thread.check("GLViewImpl::end");
     _shouldClose = true;
+    ui::TouchRouter::getInstance()->cancelAll();
+    if (_win32->context) renderer::contextWillBeDestroyed();
     _win32->context.reset();
     _win32->dc.reset();
     // Move the handle out first: WM_NCDESTROY arrives while DestroyWindow runs.
@@ -261,9 +283,22 @@ void GLViewImpl::onSized(unsigned int sizeType) {
     }
 }
 
+void GLViewImpl::onMouse(int phase, int clientX, int clientY) {
+    intptr_t id = 0;
+    float x = static_cast<float>(clientX);
+    float y = static_cast<float>(clientY);
+    switch (phase) {
+    case 0: handleTouchesBegin(1, &id, &x, &y); break;
+    case 1: handleTouchesMove(1, &id, &x, &y); break;
+    case 2: handleTouchesEnd(1, &id, &x, &y); break;
+    default: handleTouchesCancel(1, &id, &x, &y); break;
+    }
+}
+
 void GLViewImpl::onWindowDestroyed() {
     // Destroyed from outside (or by end()): drop what depends on the window.
     _shouldClose = true;
+    if (_win32->context) renderer::contextWillBeDestroyed();
     _win32->context.reset();
     _win32->dc.reset();
     _win32->window.take();

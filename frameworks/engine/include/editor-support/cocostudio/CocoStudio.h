@@ -1,0 +1,4 @@
+// Umbrella header of the editor support.
+#pragma once
+
+#include "editor-support/cocostudio/CCSGUIReader.h"

@@ -1,0 +1,102 @@
+#include "update/ResList.h"
+
+#include "update/SplitString.h"
+
+#include "rapidjson/document.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+const char kRecordDelimiters[] = " \t\n";
+constexpr size_t kParseStackBytes = 1024;
+
+bool isValidItem(const rapidjson::Value& item) {
+    if (!item.IsArray() || item.Size() != 4) return false;
+    return item[0].IsInt() && item[1].IsString() && item[2].IsString() && item[3].IsInt() &&
+           isSafeRelativeName(std::string(item[1].GetString(), item[1].GetStringLength()));
+}
+
+// The 32-bit total wraps as a 32-bit sum would, without signed overflow.
+int addWrapping(int a, int b) {
+    return static_cast<int>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+}  // namespace
+
+SerialRecord parseSerialRecord(const std::string& text) {
+    std::vector<std::string> tokens;
+    splitString(text, kRecordDelimiters, tokens);
+    SerialRecord record;
+    if (tokens.size() != 2) return record;
+    record.wellFormed = true;
+    record.sign = tokens[0];
+    record.serial = std::atoi(tokens[1].c_str());
+    return record;
+}
+
+bool isLocalRecordStale(const SerialRecord& local, const std::string& sign, int shippedSerial) {
+    if (!local.wellFormed) return true;
+    return local.sign != sign || local.serial <= shippedSerial;
+}
+
+bool isSafeRelativeName(const std::string& name) {
+    if (name.empty()) return false;
+    if (name[0] == '/' || name[0] == '\\') return false;
+    if (name.find(':') != std::string::npos) return false;  // drive letters and NTFS streams
+    if (name.find('\0') != std::string::npos) return false;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = name.find_first_of("/\\", start);
+        const std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (part == "..") return false;
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
+}
+
+ListResult evaluateResList(const std::string& body, const std::string& sign, int realSerial) {
+    ListResult result;
+    rapidjson::Document doc(nullptr, kParseStackBytes);
+    doc.Parse(body.c_str());  // as the engine reads a body: up to its first NUL, a BOM is an error
+    if (doc.HasParseError()) {
+        result.verdict = ListVerdict::NotJson;
+        result.parseError = static_cast<int>(doc.GetParseError());
+        return result;
+    }
+
+    result.verdict = ListVerdict::FormatError;
+    if (!doc.IsObject()) return result;
+    const auto signMember = doc.FindMember("sign");
+    if (signMember == doc.MemberEnd() || !signMember->value.IsString()) return result;
+    const auto listMember = doc.FindMember("xlist");
+    if (listMember == doc.MemberEnd() || !listMember->value.IsArray()) return result;
+    const rapidjson::Value& xlist = listMember->value;
+    for (const auto& item : xlist.GetArray()) {
+        if (!isValidItem(item)) return result;
+    }
+
+    result.remoteSign.assign(signMember->value.GetString(), signMember->value.GetStringLength());
+    if (result.remoteSign != sign) {
+        result.verdict = ListVerdict::SignDiffers;
+        return result;
+    }
+    if (!xlist.Empty()) {
+        result.hasItems = true;
+        result.remoteSerial = xlist[xlist.Size() - 1][0].GetInt();
+    }
+    if (realSerial >= result.remoteSerial) {
+        result.verdict = ListVerdict::NothingNewer;
+        return result;
+    }
+    for (const auto& item : xlist.GetArray()) {
+        const int sn = item[0].GetInt();
+        if (sn <= realSerial) continue;
+        const int size = item[3].GetInt();
+        result.files.emplace_back(sn, item[1].GetString(), item[2].GetString(), size);
+        result.totalBytes = addWrapping(result.totalBytes, size);
+    }
+    result.verdict = ListVerdict::Queue;
+    return result;
+}

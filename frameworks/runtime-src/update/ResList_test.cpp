@@ -1,0 +1,119 @@
+#include "update/ResList.h"
+
+#include <gtest/gtest.h>
+
+TEST(SerialRecord, TokenRules) {
+    struct Case {
+        const char* text;
+        bool wellFormed;
+        const char* sign;
+        int serial;
+    } cases[] = {
+        {"vx 12", true, "vx", 12},
+        {"vx\t12\n", true, "vx", 12},          // trailing delimiters give no empty token
+        {"vx 12\r\n", true, "vx", 12},         // the CR stays in the token; atoi stops at it
+        {"vx\r\n12", true, "vx\r", 12},        // ...and a CR after the sign is part of the sign
+        {"vx   \t 7", true, "vx", 7},          // runs of delimiters split like one
+        {" vx 12", false, "", 0},              // leading blank: an empty first token, so three
+        {"vx", false, "", 0},
+        {"vx 1 2", false, "", 0},
+        {"", false, "", 0},
+        {"vx abc", true, "vx", 0},             // no digits read as 0
+        {"vx -3", true, "vx", -3},
+    };
+    for (const Case& c : cases) {
+        const SerialRecord r = parseSerialRecord(c.text);
+        EXPECT_EQ(r.wellFormed, c.wellFormed) << c.text;
+        if (!c.wellFormed) continue;
+        EXPECT_EQ(r.sign, c.sign) << c.text;
+        EXPECT_EQ(r.serial, c.serial) << c.text;
+    }
+}
+
+TEST(SerialRecord, LocalRecordStaleness) {
+    struct Case {
+        const char* local;
+        int shipped;
+        bool stale;
+    } cases[] = {
+        {"vx 5", 4, false}, {"vx 5", 5, true},  // equal to the shipped serial: the app ships newer
+        {"vx 5", 6, true},  {"other 9", 1, true}, {"vx", 0, true}, {"vx 5 6", 0, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(isLocalRecordStale(parseSerialRecord(c.local), "vx", c.shipped), c.stale) << c.local;
+}
+
+TEST(ResList, NameSafety) {
+    struct Case {
+        const char* name;
+        bool safe;
+    } cases[] = {
+        {"p1.zip", true},       {"sub/p1.zip", true},     {"a..b.zip", true},   {"..zip", true},
+        {"", false},            {"../p.zip", false},      {"a/../../p", false}, {"a\\..\\p", false},
+        {"..", false},          {"a/..", false},          {"/abs.zip", false},  {"\\abs.zip", false},
+        {"C:p.zip", false},     {"p.zip:stream", false},  {"C:\\x\\p", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(isSafeRelativeName(c.name), c.safe) << c.name;
+}
+
+TEST(ResList, Verdicts) {
+    const std::string md5 = "0123456789ABCDEF0123456789ABCDEF";
+    auto item = [&](int sn, const char* name = "p.zip", int size = 10) {
+        return "[" + std::to_string(sn) + ",\"" + name + "\",\"" + md5 + "\"," + std::to_string(size) + "]";
+    };
+    struct Case {
+        std::string body;
+        int realSerial;
+        ListVerdict verdict;
+        int queued;
+        int remoteSerial;
+    } cases[] = {
+        {"", 0, ListVerdict::NotJson, 0, 0},
+        {"not json", 0, ListVerdict::NotJson, 0, 0},
+        {"[1,2]", 0, ListVerdict::FormatError, 0, 0},                                    // root not an object
+        {"{\"xlist\":[]}", 0, ListVerdict::FormatError, 0, 0},                           // no sign
+        {"{\"sign\":\"vx\"}", 0, ListVerdict::FormatError, 0, 0},                        // no xlist
+        {"{\"sign\":\"vx\",\"xlist\":{}}", 0, ListVerdict::FormatError, 0, 0},
+        {"{\"sign\":7,\"xlist\":[]}", 0, ListVerdict::FormatError, 0, 0},                // sign not a string
+        {"{\"sign\":\"vx\",\"xlist\":[[1,\"p\",\"m\"]]}", 0, ListVerdict::FormatError, 0, 0},  // 3 values
+        {"{\"sign\":\"vx\",\"xlist\":[[1,\"p\",\"m\",1,2]]}", 0, ListVerdict::FormatError, 0, 0},
+        {"{\"sign\":\"vx\",\"xlist\":[[\"1\",\"p\",\"m\",1]]}", 0, ListVerdict::FormatError, 0, 0},  // serial a string
+        {"{\"sign\":\"vx\",\"xlist\":[[1,2,\"m\",1]]}", 0, ListVerdict::FormatError, 0, 0},
+        {"{\"sign\":\"vx\",\"xlist\":[[1,\"p\",\"m\",1.5]]}", 0, ListVerdict::FormatError, 0, 0},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(1, "../p.zip") + "]}", 0, ListVerdict::FormatError, 0, 0},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(1, "C:p.zip") + "]}", 0, ListVerdict::FormatError, 0, 0},
+        {"{\"sign\":\"vy\",\"xlist\":[" + item(9) + "]}", 0, ListVerdict::SignDiffers, 0, 0},
+        {"{\"sign\":\"vx\",\"xlist\":[]}", 0, ListVerdict::NothingNewer, 0, 0},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(5) + "," + item(3) + "]}", 4, ListVerdict::NothingNewer, 0, 3},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(3) + "," + item(5) + "]}", 4, ListVerdict::Queue, 1, 5},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(1) + "," + item(2) + "," + item(3) + "]}", 0, ListVerdict::Queue, 3, 3},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(6) + "," + item(2) + "," + item(7) + "]}", 5, ListVerdict::Queue, 2, 7},
+    };
+    for (const Case& c : cases) {
+        const ListResult r = evaluateResList(c.body, "vx", c.realSerial);
+        EXPECT_EQ(r.verdict, c.verdict) << c.body;
+        EXPECT_EQ(static_cast<int>(r.files.size()), c.queued) << c.body;
+        if (c.verdict == ListVerdict::Queue || c.verdict == ListVerdict::NothingNewer) {
+            EXPECT_EQ(r.remoteSerial, c.remoteSerial) << c.body;
+        }
+    }
+}
+
+TEST(ResList, QueueKeepsListOrderAndSumsSizes) {
+    const ListResult r = evaluateResList(
+        "{\"sign\":\"vx\",\"xlist\":[[2,\"b.zip\",\"M2\",200],[1,\"a.zip\",\"M1\",100],[3,\"c.zip\",\"m3\",300]]}", "vx", 1);
+    ASSERT_EQ(r.verdict, ListVerdict::Queue);
+    ASSERT_EQ(r.files.size(), 2u);
+    EXPECT_EQ(r.files[0].sn, 2);
+    EXPECT_EQ(r.files[0].name, "b.zip");
+    EXPECT_EQ(r.files[0].md5, "M2");
+    EXPECT_EQ(r.files[1].name, "c.zip");
+    EXPECT_EQ(r.files[1].md5, "m3");  // kept as given: a lower-case MD5 later never matches
+    EXPECT_EQ(r.totalBytes, 500);
+}
+
+TEST(ResList, ParseErrorCodeIsTheLibrarys) {
+    EXPECT_EQ(evaluateResList("", "vx", 0).parseError, 1);          // document empty
+    EXPECT_EQ(evaluateResList("{} {}", "vx", 0).parseError, 2);     // root not singular
+    EXPECT_EQ(evaluateResList("\xEF\xBB\xBF{}", "vx", 0).parseError, 3);  // a BOM is an invalid value
+}

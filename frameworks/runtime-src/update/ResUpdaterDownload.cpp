@@ -1,0 +1,143 @@
+// The download workers: each takes the next package in list order and brings
+// it into the downloads folder, reusing a complete package whose MD5 matches
+// and resuming a ".temp" file with a range request.
+//
+// One package on disk:
+//   <name>.temp  grows while bytes arrive; survives an aborted or failed
+//                transfer that wrote bytes, and is resumed next time
+//        |  transfer done with 2xx
+//        v  renamed
+//   <name>       verified by MD5 (removed when it differs); unpacked, then
+//                deleted by the unpacking thread
+#include "update/UpdateRun.h"
+
+#include "cocos2d.h"
+#include "update/Md5.h"
+#include "update/ResLog.h"
+#include "update/UpdatePaths.h"
+
+#include <cstdio>
+
+using cocos2d::FileUtils;
+
+namespace {
+
+constexpr int kCurlRangeError = 33;         // CURLE_RANGE_ERROR
+constexpr int kCurlAbortedByCallback = 42;  // CURLE_ABORTED_BY_CALLBACK
+constexpr long kRangeNotSatisfiable = 416;
+
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+
+bool isVerified(const std::string& path, const std::string& md5) {
+    std::string hex;
+    int64_t size = 0;
+    return md5HexOfFile(path, &hex, &size) && size > 0 && hex == md5;
+}
+
+bool downloadFile(UpdateRun& run, int i, TransferSession* session) {
+    const FileEntry e = run.files[i];
+    const std::string url = run.baseUrl + e.name;
+    const std::string local = run.downloadsDir + e.name;
+    const std::string temp = local + ".temp";
+    FileUtils* fileUtils = FileUtils::getInstance();
+
+    if (fileUtils->isFileExist(local)) {
+        if (isVerified(local, e.md5)) {
+            {
+                std::lock_guard<std::mutex> lock(run.mutex);
+                run.downloadedBytes[i] = e.size;
+            }
+            resLog("reuse '%s' (md5 ok, khoi tai lai)", e.name.c_str());
+            return true;
+        }
+        fileUtils->removeFile(local);  // result ignored: the rename below replaces it anyway
+    }
+
+    int64_t have = fileUtils->getFileSize(temp);
+    if (have < 0) have = 0;
+    {
+        std::lock_guard<std::mutex> lock(run.mutex);
+        run.resumeBase[i] = have;
+        run.downloadedBytes[i] = have;
+    }
+
+    FetchOutcome outcome;
+    {
+        std::unique_ptr<FILE, FileCloser> file(openFileUtf8(temp, have > 0 ? L"ab" : L"wb"));
+        if (!file) {
+            run.fail(0, std::string());
+            return false;
+        }
+        PackageFetch fetch;
+        fetch.session = session;
+        fetch.url = url;
+        const CaBundle& ca = updateCaBundle();
+        fetch.caPath = ca.path.empty() ? nullptr : ca.path.c_str();
+        fetch.caPem = ca.pem.empty() ? nullptr : &ca.pem;
+        fetch.connectTimeoutSec = run.connectTimeout;
+        fetch.resumeFrom = have;
+        fetch.file = file.get();
+        fetch.onProgress = [&run, i](int64_t received) {
+            run.onFileProgress(i, received);
+            return run.isCancelled();
+        };
+        outcome = run.transport->fetchPackage(fetch);
+    }  // closed here, before any rename or removal
+
+    const bool written = outcome.written > 0;
+    if (outcome.curlCode == kCurlRangeError || outcome.httpStatus == kRangeNotSatisfiable || !written) {
+        fileUtils->removeFile(temp);  // the next attempt starts from the first byte
+    }
+    if (outcome.curlCode == kCurlAbortedByCallback) return false;  // cancelled: no report
+
+    if (outcome.curlCode == 0 && outcome.httpStatus >= 200 && outcome.httpStatus <= 299) {
+        const size_t slash = local.find_last_of("/\\");
+        const std::string dir = local.substr(0, slash + 1);
+        const std::string fileName = local.substr(slash + 1);
+        if (!fileUtils->renameFile(dir, fileName + ".temp", fileName)) {
+            run.fail(0, std::string());
+            return false;
+        }
+        if (!isVerified(local, e.md5)) {
+            fileUtils->removeFile(local);
+            resLog("md5 err: '%s'", e.name.c_str());
+            run.fail(2, std::string());
+            return false;
+        }
+        return true;
+    }
+
+    char msg[48];
+    std::snprintf(msg, sizeof msg, "%d,%ld", outcome.curlCode, outcome.httpStatus);
+    resLog("Download err EC:%d RC:%ld URL:%s", outcome.curlCode, outcome.httpStatus, url.c_str());
+    run.fail(1, msg);
+    return false;
+}
+
+}  // namespace
+
+void downloadWorker(std::shared_ptr<UpdateRun> run) {
+    const int n = static_cast<int>(run->files.size());
+    std::unique_ptr<TransferSession> session = run->transport->openSession();
+    for (;;) {
+        int i;
+        {
+            std::lock_guard<std::mutex> lock(run->mutex);
+            if (run->cancelled || run->nextDownload >= n) break;
+            i = run->nextDownload++;
+            run->fileStates[i] = 1;
+        }
+        if (!downloadFile(*run, i, session.get())) break;  // this worker takes no further package
+        {
+            std::lock_guard<std::mutex> lock(run->mutex);
+            run->fileStates[i] = 2;
+        }
+        run->unzipCondition.notify_all();
+        run->queueProgress();
+    }
+    session.reset();  // its connections close before the worker counts as ended
+    std::lock_guard<std::mutex> lock(run->mutex);
+    --run->activeWorkers;
+}

@@ -1,0 +1,146 @@
+// The unpacking thread: applies the downloaded packages strictly in list
+// order while later packages still download, and records each applied
+// package in "LocalResSignSn", so an interrupted update resumes at the first
+// package not yet applied.
+#include "update/UpdateRun.h"
+
+#include "cocos2d.h"
+#include "proj.win32/TextConversion.h"
+#include "proj.win32/Win32.h"
+#include "update/ResLog.h"
+#include "update/Unzip.h"
+
+#include <chrono>
+#include <cstdio>
+
+using cocos2d::FileUtils;
+
+namespace {
+
+constexpr std::chrono::milliseconds kReadyWait(200);         // bounds a notification missed before the wait
+constexpr std::chrono::milliseconds kUnzipProgressEvery(100);  // many small entries must not flood the main thread
+
+// Signals the destructor's event however the thread ends.
+class EndSignal {
+public:
+    explicit EndSignal(HANDLE event) : event_(event) {}
+    ~EndSignal() {
+        if (event_) ::SetEvent(event_);
+    }
+
+private:
+    HANDLE event_;
+};
+
+// The serial record, written beside its folder and moved into place: a crash
+// or a failed write never leaves an empty or half record (which would wipe
+// the caches on the next start). The temporary file sits in the small parent
+// folder rather than among the unpacked files: creating a new name in a large
+// folder is slow under wine (it scans the folder for a case-insensitive match).
+bool writeSerialRecord(const std::string& resourcesDir, const std::string& text) {
+    std::string parent = resourcesDir.substr(0, resourcesDir.size() - 1);
+    parent = parent.substr(0, parent.find_last_of("/\\") + 1);
+    const std::wstring temp = utf8ToWide(parent + "LocalResSignSn.tmp");
+    const std::wstring target = utf8ToWide(resourcesDir + "LocalResSignSn");
+    FILE* f = _wfopen(temp.c_str(), L"wb");
+    if (!f) return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (std::fclose(f) != 0 || !written) {
+        ::DeleteFileW(temp.c_str());
+        return false;
+    }
+    if (!::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        ::DeleteFileW(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool unpack(UpdateRun& run, const std::string& zipPath) {
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point lastReport = Clock::now();
+    UnzipHooks hooks;
+    hooks.onTotal = [&run](int total) {
+        std::lock_guard<std::mutex> lock(run.mutex);
+        run.zipEntriesTotal = total;
+        run.zipEntriesDone = 0;
+    };
+    hooks.onEntry = [&run, &lastReport](int k) {
+        {
+            std::lock_guard<std::mutex> lock(run.mutex);
+            if (run.cancelled) return false;
+            run.zipEntriesDone = k;
+        }
+        const Clock::time_point now = Clock::now();
+        if (std::chrono::duration_cast<std::chrono::milliseconds>(now - lastReport) >= kUnzipProgressEvery) {
+            lastReport = now;
+            run.queueProgress();
+        }
+        return true;
+    };
+    return unzipFile(zipPath, run.resourcesDir, hooks);
+}
+
+}  // namespace
+
+void unzipWorker(std::shared_ptr<UpdateRun> run) {
+    EndSignal signal(static_cast<HANDLE>(run->unzipEnded.get()));
+    const int n = static_cast<int>(run->files.size());
+    FileUtils* fileUtils = FileUtils::getInstance();
+    for (;;) {
+        int i;
+        {
+            std::unique_lock<std::mutex> lock(run->mutex);
+            run->unzipCondition.wait_for(lock, kReadyWait, [&] {
+                return run->cancelled || run->nextUnzip >= n || run->fileStates[run->nextUnzip] == 2;
+            });
+            if (run->cancelled || run->nextUnzip >= n) return;
+            i = run->nextUnzip;
+            if (run->fileStates[i] != 2) continue;
+            run->zipEntriesDone = 0;
+            run->zipEntriesTotal = 0;
+        }
+
+        const FileEntry e = run->files[i];
+        const std::string zipPath = run->downloadsDir + e.name;
+        // Result ignored: unpacking fails if it is missing. Checked first, since
+        // creating it walks every folder of the path again for each package.
+        if (!fileUtils->isDirectoryExist(run->resourcesDir)) fileUtils->createDirectory(run->resourcesDir);
+        resLog("unzip '%s' (luong rieng)", e.name.c_str());
+        if (!unpack(*run, zipPath)) {
+            if (run->isCancelled()) {
+                resLog("unzip '%s' bi huy giua chung", e.name.c_str());  // the zip stays for the next run
+                return;
+            }
+            fileUtils->removeFile(zipPath);
+            resLog("unzip err: '%s'", e.name.c_str());
+            run->fail(3, e.name);
+            return;
+        }
+        fileUtils->removeFile(zipPath);  // result ignored: a leftover zip is only reused or replaced
+
+        // A record that cannot be written leaves the older serial; the run goes on.
+        writeSerialRecord(run->resourcesDir, run->sign + " " + std::to_string(e.sn));
+
+        bool last = false;
+        {
+            std::lock_guard<std::mutex> lock(run->mutex);
+            run->localSerial = e.sn;
+            run->unzippedBytes += e.size;
+            run->fileStates[i] = 3;
+            ++run->nextUnzip;
+            run->zipEntriesDone = 0;
+            run->zipEntriesTotal = 0;
+            if (run->nextUnzip >= n && !run->finished) {
+                run->finished = true;
+                last = true;
+            }
+        }
+        run->queueProgress();
+        if (last) {
+            resLog("update to sn %d", e.sn);
+            run->postFinish();
+            return;
+        }
+    }
+}
