@@ -32,6 +32,15 @@ def wine_env(prefix=None, debug=None):
     return env
 
 
+def write_file(folder, relative, data):
+    """Writes text (as UTF-8, no newline translation) or bytes under folder; returns the full path."""
+    full = os.path.join(folder, relative)
+    os.makedirs(os.path.dirname(full), exist_ok=True)
+    with open(full, "wb") as f:
+        f.write(data.encode("utf-8") if isinstance(data, str) else data)
+    return full
+
+
 def to_windows_path(path):
     """Wine maps the unix root to drive Z:."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -48,12 +57,8 @@ class Scratch:
     def path(self, *parts):
         return os.path.join(self.root, *parts)
 
-    def write(self, relative, text):
-        full = self.path(relative)
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "w", encoding="utf-8", newline="") as f:
-            f.write(text)
-        return full
+    def write(self, relative, data):
+        return write_file(self.root, relative, data)
 
     def install_host(self, folder="game", exe=HOST_EXE):
         """Copies the executable into a game folder of its own; returns that folder."""

@@ -8,7 +8,7 @@ import subprocess
 import sys
 import unittest
 
-from hostrun import Host, Scratch, HERE_SOURCE
+from hostrun import HERE_SOURCE, Host, Scratch, write_file
 
 ENCRYPTED_MAIN = os.environ["ENCRYPTED_MAIN_LUAC"]
 
@@ -19,10 +19,7 @@ class LuaStartupScenarios(unittest.TestCase):
         self.addCleanup(s.cleanup)
         game = s.install_host()
         for relative, content in files.items():
-            full = os.path.join(game, relative)
-            os.makedirs(os.path.dirname(full), exist_ok=True)
-            with open(full, "wb") as f:
-                f.write(content if isinstance(content, bytes) else content.encode("utf-8"))
+            write_file(game, relative, content)
         return game
 
     def start(self, game):

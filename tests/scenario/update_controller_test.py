@@ -56,10 +56,7 @@ class Game:
         fixtures.install_ca(self.dir)
 
     def write(self, relative, data):
-        full = os.path.join(self.dir, relative)
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb") as f:
-            f.write(data.encode("utf-8") if isinstance(data, str) else data)
+        return hostrun.write_file(self.dir, relative, data)
 
     def start(self, env_extra=None):
         host = Host(self.dir, debug="-all,+debugstr", env_extra=env_extra)

@@ -11,7 +11,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures"))
 
-import fixtures  # noqa: E402
+import fixtures
+import hostrun  # noqa: E402
 from fixtures import Site, build_zip, corrupt_zip_bytes, md5_upper  # noqa: E402
 from hostrun import Host, Scratch  # noqa: E402
 
@@ -44,11 +45,7 @@ class Game:
         fixtures.install_ca(self.dir)
 
     def write(self, relative, data):
-        full = os.path.join(self.dir, relative)
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb") as f:
-            f.write(data.encode("utf-8") if isinstance(data, str) else data)
-        return full
+        return hostrun.write_file(self.dir, relative, data)
 
     def package(self, name, entries):
         data = build_zip(self.scratch.path("built", name), entries)

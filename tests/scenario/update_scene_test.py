@@ -106,10 +106,7 @@ class UpdateSceneScenarios(unittest.TestCase):
         fixtures.install_ca(self.dir)
 
     def write(self, relative, data):
-        full = os.path.join(self.dir, relative)
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb") as f:
-            f.write(data.encode("utf-8") if isinstance(data, str) else data)
+        return hostrun.write_file(self.dir, relative, data)
 
     def start(self):
         host = Host(self.dir, ("-position", POSITION))
