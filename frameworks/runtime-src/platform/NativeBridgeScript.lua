@@ -1,0 +1,1 @@
+-- Runs once in the game's Lua state, after the native globals are registered.
