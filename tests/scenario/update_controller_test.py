@@ -222,8 +222,8 @@ class UpdateControllerScenarios(unittest.TestCase):
                 self.assert_hands_over(host)
 
     def test_tls_warmup_line_with_and_without_the_ca_bundle(self):
-        warmup = (r"^\[ZAVU\] TLS warm-up 127\.0\.0\.1:18443: (\d+) ms "
-                  r"\(curl_global_init (\d+) ms tren main\), CURLcode=(\d+)(.*)$")
+        warmup = (r"^\[ZAVU\] TLS warm-up 127\.0\.0\.1:%d: (\d+) ms "
+                  r"\(curl_global_init (\d+) ms tren main\), CURLcode=(\d+)(.*)$") % fixtures.PATCH_PORT
         # The bundle's path is not checked: only a path that does not fit
         # 260 units leaves it out (and libcurl's own CA settings apply).
         deep = os.path.join(*["f%02d-%s" % (i, "x" * 56) for i in range(5)])
@@ -260,12 +260,12 @@ class TlsWaitScenarios(unittest.TestCase):
     def run_with_handshake_delay(self, seconds):
         game = Game(self, "%s-%s" % (self.id().split(".")[-1], seconds))
         game.site.set(answers(body("{}")))
-        fixtures.set_handshake_delay(seconds, port="18443", for_seconds=seconds + 8)
+        fixtures.set_handshake_delay(seconds, port=str(fixtures.PATCH_PORT), for_seconds=seconds + 8)
         self.addCleanup(fixtures.set_handshake_delay, 0)
         try:
             host = game.start()
             host.wait_for_line(GAME_STARTED, timeout=40)
-            warmup = host.wait_for_debug(r"^\[ZAVU\] TLS warm-up 127\.0\.0\.1:18443: (\d+) ms .*CURLcode=(\d+)$",
+            warmup = host.wait_for_debug(r"^\[ZAVU\] TLS warm-up 127\.0\.0\.1:%d: (\d+) ms .*CURLcode=(\d+)$" % fixtures.PATCH_PORT,
                                 timeout=seconds + 10)
         finally:
             fixtures.set_handshake_delay(0)

@@ -135,7 +135,7 @@ class UpdateEngineScenarios(unittest.TestCase):
         self.assertIn("update to sn 3", texts)
         for name in ("p1.zip", "p2.zip", "sub/p3.zip"):
             (req,) = g.package_requests(name)
-            self.assertEqual((req["scheme"], req["port"], req["range"]), ("https", 18443, None))  # rewritten to TLS
+            self.assertEqual((req["scheme"], req["port"], req["range"]), ("https", fixtures.PATCH_PORT, None))  # rewritten to TLS
         self.assertIn("get remote list.json", host.lines)
         self.assertIn("RemoteResSignSn: vx  3", host.lines)
 
@@ -213,7 +213,7 @@ class UpdateEngineScenarios(unittest.TestCase):
                 g = Game(self, "list_status")
                 g.serve([], routes={"/res/list.json": {"status": status, "body": ""}})
                 host = g.start()
-                host.wait_for_line(r"^URL 'https://127\.0\.0\.1:18443/s/[^']+/res/list\.json' rc:%d msg:" % status)
+                host.wait_for_line(r"^URL 'https://127\.0\.0\.1:%d/s/[^']+/res/list\.json' rc:%d msg:" % (fixtures.PATCH_PORT, status))
                 self.no_update(host)
                 host.kill()
 
