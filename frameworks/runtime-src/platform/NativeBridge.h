@@ -4,6 +4,6 @@
 
 struct lua_State;
 
-// Main thread, with the game's Lua state. Registers nothing yet: the
-// platform services are not built in this version.
+// Main thread, with the game's Lua state. Registers the two storage globals;
+// the dispatcher and the bridge script are not built in this version.
 void registerNativeBridge(lua_State* L);
