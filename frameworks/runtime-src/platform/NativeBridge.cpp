@@ -3,6 +3,7 @@
 #include "platform/LuaResultDelivery.h"
 #include "platform/NativeBridgeScript.h"
 #include "platform/NativeDispatch.h"
+#include "platform/SecureStorageLua.h"
 
 #include "lua.hpp"
 
@@ -19,6 +20,8 @@ void registerNativeBridge(lua_State* L) {
     if (!L) return;
     setMainLuaState(L);
     setGlobalFunction(L, "zavu_native", luaZavuNative);
+    setGlobalFunction(L, "zavu_secure_protect", luaSecureProtect);
+    setGlobalFunction(L, "zavu_secure_unprotect", luaSecureUnprotect);
 
     // The script's errors leave the globals in place and are not reported; its
     // results are dropped so the caller's stack is as it was.
