@@ -18,11 +18,6 @@ std::string route(const std::string& fields) { return "{\"/app_relogin.php\": {"
 
 std::string body(const std::string& json) { return "\"body\": " + jsonQuote(json); }
 
-std::string reloginUrl(const std::string& path) {
-    const std::string host = RELOGIN_SERVICE_HOST;
-    return host + path;
-}
-
 class SilentReloginTest : public ::testing::Test {
 protected:
     void SetUp() override { installCaBundle(Bundle::FixtureCa); }
@@ -49,7 +44,6 @@ struct AnswerCase {
 };
 
 TEST_F(SilentReloginTest, AnswersAndWhatTheyLeaveSaved) {
-    const std::string host = RELOGIN_SERVICE_HOST;
     const AnswerCase cases[] = {
         {"success with a new token", route(body(kOkBody)), "success|u1|s1|t1|u1", "rt-new"},
         {"empty new token keeps the old, numbers read as digits",
@@ -113,7 +107,6 @@ TEST_F(SilentReloginTest, NoSavedTokenSendsNothing) {
 }
 
 TEST_F(SilentReloginTest, RedirectsAreFollowedToHttpsOnly) {
-    const std::string site = "/s/" + reloginSiteKey();
     // The fixture's port speaks both schemes: the plain one must never be asked.
     setSavedLoginValue("tg_rt", "rt-old");
     scriptReloginService("{\"/app_relogin.php\": {\"status\": 302, \"headers\": {\"Location\": \"http://" +
