@@ -121,7 +121,8 @@ public:
             if (!args) return;
             LPWSTR text = nullptr;
             std::wstring uri;
-            if (!takeTaskString(args->get_Uri(&text), text, uri)) return;
+            const HRESULT hr = args->get_Uri(&text);
+            if (!takeTaskString(hr, text, uri)) return;
             WebWindow& s = gWebWindow;
 
             if (s.intercepting && !s.callbackPrefix.empty() && startsWith(uri, s.callbackPrefix)) {
@@ -154,7 +155,8 @@ public:
             if (!sender) return;
             LPWSTR text = nullptr;
             std::wstring source;
-            if (!takeTaskString(sender->get_Source(&text), text, source)) return;
+            const HRESULT hr = sender->get_Source(&text);
+            if (!takeTaskString(hr, text, source)) return;
             WebWindow& s = gWebWindow;
             if (!shouldRedirectToShop(source)) return;
             s.shopRedirected = true;
@@ -177,7 +179,8 @@ public:
                 // page in this view instead of letting it open a window of its own.
                 LPWSTR text = nullptr;
                 std::wstring uri;
-                if (takeTaskString(args->get_Uri(&text), text, uri) && !uri.empty()) sender->Navigate(uri.c_str());
+                const HRESULT hr = args->get_Uri(&text);
+                if (takeTaskString(hr, text, uri) && !uri.empty()) sender->Navigate(uri.c_str());
             }
             args->put_Handled(TRUE);
             return;
