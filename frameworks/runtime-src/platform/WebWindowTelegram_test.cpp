@@ -27,23 +27,45 @@ protected:
         for (const wchar_t* scheme : kSchemes) registerRecorder(scheme, L"\"" + folder + L"shell_recorder.exe\" \"%1\"");
     }
     void TearDown() override {
-        for (const wchar_t* scheme : kSchemes)
-            ::RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Classes\\") + scheme).c_str());
+        // Put the prefix's own handlers back (wine ships some for http and https).
+        for (const Saved& s : saved) {
+            if (!s.existed) {
+                ::RegDeleteTreeW(HKEY_CLASSES_ROOT, s.scheme.c_str());
+            } else {
+                ::RegSetKeyValueW(HKEY_CLASSES_ROOT, (s.scheme + L"\\shell\\open\\command").c_str(), nullptr, REG_SZ,
+                                  s.command.c_str(), static_cast<DWORD>((s.command.size() + 1) * sizeof(wchar_t)));
+            }
+        }
         WebWindowTest::TearDown();
     }
-    static void registerRecorder(const std::wstring& scheme, const std::wstring& command) {
-        HKEY key = nullptr;
-        const std::wstring base = L"Software\\Classes\\" + scheme;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, base.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+    // Wine resolves link schemes through HKEY_CLASSES_ROOT only (it does not
+    // merge the user's Software\Classes), so the recorder goes there, in the
+    // build's own test prefix.
+    void registerRecorder(const std::wstring& scheme, const std::wstring& command) {
+        Saved s{scheme, false, L""};
+        HKEY existing = nullptr;
+        if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, (scheme + L"\\shell\\open\\command").c_str(), 0, KEY_READ,
+                            &existing) == ERROR_SUCCESS) {
+            s.existed = true;
+            wchar_t value[1024] = {};
+            DWORD size = sizeof value - sizeof(wchar_t);
+            if (::RegQueryValueExW(existing, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) ==
+                ERROR_SUCCESS)
+                s.command = value;
+            ::RegCloseKey(existing);
+        } else {
+            HKEY base = nullptr;
+            if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, scheme.c_str(), 0, KEY_READ, &base) == ERROR_SUCCESS) {
+                s.existed = true;  // a scheme key without a command: leave the key, drop only our command later
+                ::RegCloseKey(base);
+            }
+        }
+        saved.push_back(s);
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, scheme.c_str(), L"URL Protocol", REG_SZ, L"", sizeof(wchar_t)),
                   ERROR_SUCCESS);
-        ::RegSetValueExW(key, L"URL Protocol", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
-        ::RegCloseKey(key);
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, (base + L"\\shell\\open\\command").c_str(), 0, nullptr, 0,
-                                    KEY_WRITE, nullptr, &key, nullptr),
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, (scheme + L"\\shell\\open\\command").c_str(), nullptr, REG_SZ,
+                                    command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
                   ERROR_SUCCESS);
-        ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                         static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-        ::RegCloseKey(key);
     }
     std::vector<std::string> recorded() const {
         std::ifstream in(record.c_str(), std::ios::binary);
@@ -54,6 +76,12 @@ protected:
         return lines;
     }
     static constexpr const wchar_t* kSchemes[] = {L"tg", L"https", L"http", L"ftp"};
+    struct Saved {
+        std::wstring scheme;
+        bool existed;
+        std::wstring command;
+    };
+    std::vector<Saved> saved;
     std::wstring record;
 };
 
