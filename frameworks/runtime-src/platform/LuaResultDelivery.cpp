@@ -40,14 +40,16 @@ void deliverLuaResult(int luaRef, const std::string& text) {
     luaL_unref(L, LUA_REGISTRYINDEX, luaRef);
 }
 
-PendingLuaCallback::PendingLuaCallback(int luaRef) : luaRef_(luaRef), generation_(mainStateGeneration) {}
+PendingLuaCallback::PendingLuaCallback(int luaRef)
+    : luaRef_(luaRef), claimed_(false), generation_(mainStateGeneration) {}
 
 PendingLuaCallback::~PendingLuaCallback() {
-    if (generation_ == mainStateGeneration) releaseReference(luaRef_);
+    if (!claimed_ && generation_ == mainStateGeneration) releaseReference(luaRef_);
 }
 
-int PendingLuaCallback::claim() {
-    const int ref = generation_ == mainStateGeneration ? luaRef_ : -1;
-    luaRef_ = -1;
-    return ref;
+bool PendingLuaCallback::claim(int* luaRef) {
+    if (claimed_ || generation_ != mainStateGeneration) return false;
+    claimed_ = true;
+    *luaRef = luaRef_;
+    return true;
 }

@@ -43,11 +43,13 @@ public:
     PendingLuaCallback(const PendingLuaCallback&) = delete;
     PendingLuaCallback& operator=(const PendingLuaCallback&) = delete;
 
-    // The reference for the one delivery; -1 after the first claim, or when
-    // the main state has changed since it was made.
-    int claim();
+    // True once, with the reference for the one delivery in *luaRef (-1 when
+    // the script gave no function: the flow still runs). False after the
+    // first claim, or when the main state has changed since it was made.
+    bool claim(int* luaRef);
 
 private:
     int luaRef_;
+    bool claimed_;
     unsigned generation_;
 };

@@ -19,10 +19,11 @@ void startIntercept(const std::string& url, const char* callbackPrefix, int luaR
                     std::function<void(int luaRef, const std::string& interceptedUrl)> parse) {
     auto pending = std::make_shared<PendingLuaCallback>(luaRef);
     const bool opened = openWebLogin(url, callbackPrefix, [pending, parse](const std::string& interceptedUrl) {
-        const int ref = pending->claim();
-        if (ref != -1) parse(ref, interceptedUrl);
+        int ref = -1;
+        if (pending->claim(&ref)) parse(ref, interceptedUrl);
     });
-    if (!opened) deliverLuaResult(pending->claim(), kResultFailed);
+    int ref = -1;
+    if (!opened && pending->claim(&ref)) deliverLuaResult(ref, kResultFailed);
 }
 
 }  // namespace

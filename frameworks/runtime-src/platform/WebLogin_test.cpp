@@ -165,6 +165,14 @@ TEST_F(WebLoginTest, TelegramCallbackUrls) {
     }
 }
 
+TEST_F(WebLoginTest, ALoginWithoutACallbackFunctionStillSaves) {
+    EXPECT_EQ(lua_.run("return zavu_native('PlatformQolavi', 'loginGoogle', {'not a function'})"), "true");
+    EXPECT_EQ(navigateTo("zavu://gdone?code=1000&userid=7&sign=s&rt=kept-token"), 1);
+    EXPECT_EQ(getSavedLoginValue("method"), "google");
+    EXPECT_EQ(getSavedLoginValue("gg_rt"), "kept-token");
+    EXPECT_TRUE(lua_.results().empty());
+}
+
 TEST_F(WebLoginTest, ClosingTheWindowAnswersFaildOnceAndSavesNothing) {
     setSavedLoginValue("gg_rt", "kept");
     const int before = lua_.registryFunctions();

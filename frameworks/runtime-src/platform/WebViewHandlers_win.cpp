@@ -62,10 +62,7 @@ private:
 };
 
 // Copies a CoTaskMemAlloc'd string out and frees it; nothing on failure.
-// text is taken by reference: the callers pass the getter's call as hr in the
-// same call, and the order of argument evaluation would otherwise be free to
-// read text before the getter has filled it.
-bool takeTaskString(HRESULT hr, LPWSTR& text, std::wstring& out) {
+bool takeTaskString(HRESULT hr, LPWSTR text, std::wstring& out) {
     if (FAILED(hr) || !text) {
         if (text) ::CoTaskMemFree(text);
         return false;
@@ -124,7 +121,8 @@ public:
             if (!args) return;
             LPWSTR text = nullptr;
             std::wstring uri;
-            if (!takeTaskString(args->get_Uri(&text), text, uri)) return;
+            const HRESULT hr = args->get_Uri(&text);
+            if (!takeTaskString(hr, text, uri)) return;
             WebWindow& s = gWebWindow;
 
             if (s.intercepting && !s.callbackPrefix.empty() && startsWith(uri, s.callbackPrefix)) {
@@ -157,7 +155,8 @@ public:
             if (!sender) return;
             LPWSTR text = nullptr;
             std::wstring source;
-            if (!takeTaskString(sender->get_Source(&text), text, source)) return;
+            const HRESULT hr = sender->get_Source(&text);
+            if (!takeTaskString(hr, text, source)) return;
             WebWindow& s = gWebWindow;
             if (!shouldRedirectToShop(source)) return;
             s.shopRedirected = true;
@@ -180,7 +179,8 @@ public:
                 // page in this view instead of letting it open a window of its own.
                 LPWSTR text = nullptr;
                 std::wstring uri;
-                if (takeTaskString(args->get_Uri(&text), text, uri) && !uri.empty()) sender->Navigate(uri.c_str());
+                const HRESULT hr = args->get_Uri(&text);
+                if (takeTaskString(hr, text, uri) && !uri.empty()) sender->Navigate(uri.c_str());
             }
             args->put_Handled(TRUE);
             return;
