@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 namespace {
@@ -128,6 +129,20 @@ TEST_F(SilentReloginTest, RedirectsAreFollowedToHttpsOnly) {
     EXPECT_EQ(requests[1].scheme, "https");
     EXPECT_EQ(requests[1].body, "rt=rt-old");
     EXPECT_EQ(getSavedLoginValue("tg_rt"), "rt-new");
+}
+
+TEST_F(SilentReloginTest, AStalledServiceIsGivenUpAtTheTimeLimit) {
+    setSavedLoginValue("tg_rt", "rt-old");
+    // Headers, then nothing for longer than the limit.
+    scriptReloginService(route(body(kOkBody) + ", \"cut_after\": 0, \"stall\": 40"));
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(relogin("loginTelegramSilent"), "faild");
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count() /
+        1000.0;
+    EXPECT_GE(seconds, 19.0);
+    EXPECT_LT(seconds, 30.0);
+    EXPECT_EQ(getSavedLoginValue("tg_rt"), "rt-old");
 }
 
 TEST_F(SilentReloginTest, ACertificateOutsideTheBundleIsRefused) {
