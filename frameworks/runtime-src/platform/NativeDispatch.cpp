@@ -138,7 +138,11 @@ int luaZavuNative(lua_State* L) {
         CallingLuaStateScope calling(L);
         result = dispatch(L, cls, mth);
     } catch (const std::exception& e) {
+        // An exception must not reach Lua's frames: the call answers nil instead.
         cocos2d::log("[ZAVU] zavu_native %s: loi %s", mth, e.what());
+        result = NativeReturn::nil();
+    } catch (...) {
+        cocos2d::log("[ZAVU] zavu_native %s: loi khong ro", mth);
         result = NativeReturn::nil();
     }
     switch (result.kind) {
