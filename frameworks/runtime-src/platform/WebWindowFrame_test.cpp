@@ -3,6 +3,7 @@
 #include "platform/WebWindowTestSupport.h"
 
 #include "base/CCDirector.h"
+#include "proj.win32/ScopedHandle.h"
 
 #include <cstdio>
 #include <fstream>
@@ -68,6 +69,12 @@ TEST_F(WebWindowFrame, ClassStyleTitleAndButtons) {
     EXPECT_EQ(static_cast<DWORD>(::GetWindowLongW(w, GWL_STYLE)) & 0xFFFF0000u & ~static_cast<DWORD>(WS_CLIPSIBLINGS),
               0x80CC0000u);
     EXPECT_FALSE(::IsWindowVisible(w)) << "hidden until an opening shows it";
+    // Nothing is painted below the toolbar until the view exists: no brush, no erasing.
+    EXPECT_EQ(::GetClassLongPtrW(w, GCLP_HBRBACKGROUND), 0);
+    {
+        ScopedWindowDC dc(w);
+        EXPECT_EQ(::SendMessageW(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0), 1);
+    }
     wchar_t title[64] = {};
     ::GetWindowTextW(w, title, 64);
     EXPECT_STREQ(title, L"N\u1EA1p th\u1EBB - H\u1EA3i V\u00E2n Truy\u1EC7n");
