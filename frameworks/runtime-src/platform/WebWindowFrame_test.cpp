@@ -154,6 +154,13 @@ TEST_F(WebWindowFrame, TheEndOfAMoveOrResizeIsSavedButNotWhenMinimised) {
     ::SetWindowPos(gWebWindow.window, nullptr, 60, 70, 520, 610, SWP_NOZORDER);
     ::SendMessageW(gWebWindow.window, WM_EXITSIZEMOVE, 0, 0);
     EXPECT_EQ(readGeometry(), "60 70 520 610");
+    EXPECT_EQ(::GetFileAttributesW((geometryFile() + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES) << "no leftover";
+    // A later move replaces the whole record.
+    ::SetWindowPos(gWebWindow.window, nullptr, 5, 6, 1000, 700, SWP_NOZORDER);
+    ::SendMessageW(gWebWindow.window, WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_EQ(readGeometry(), "5 6 1000 700");
+    ::SetWindowPos(gWebWindow.window, nullptr, 60, 70, 520, 610, SWP_NOZORDER);
+    ::SendMessageW(gWebWindow.window, WM_EXITSIZEMOVE, 0, 0);
 
     ::ShowWindow(gWebWindow.window, SW_MINIMIZE);
     ASSERT_TRUE(::IsIconic(gWebWindow.window));
@@ -216,6 +223,9 @@ TEST_F(WebWindowFrame, HoverAndPressRepaintOnlyOnChange) {
         ++i;
     }
     EXPECT_EQ(&buttonStateFor(b), &state) << "one record per button";
+    // Destroyed while pressed: the button loses its capture on the way out.
+    ::SendMessageW(b, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+    ASSERT_EQ(::GetCapture(), b);
     ::DestroyWindow(gWebWindow.window);
     for (const ButtonState& s : gWebWindow.buttonStates) EXPECT_EQ(s.hwnd, nullptr) << "reset on destruction";
 }
