@@ -19,6 +19,8 @@
 #include "platform/WebWindowState.h"
 #include "proj.win32/TextConversion.h"
 
+#include "base/CCThreadChecker.h"
+
 #include <cstdlib>
 #include <utility>
 
@@ -62,6 +64,12 @@ std::wstring userDataFolder() {
     return std::wstring(base) + L"\\ZAVU\\WebView2";
 }
 
+// The window, WebView2 and the game's Lua all live on the main thread.
+void checkThread(const char* where) {
+    static cocos2d::ThreadChecker* const mainThread = new cocos2d::ThreadChecker();  // lives for the process
+    mainThread->check(where);
+}
+
 void goHome() {
     WebWindow& s = gWebWindow;
     if (!s.webView || s.intercepting) return;
@@ -94,6 +102,7 @@ void onDestroy() {
 }  // namespace
 
 bool openWebWindow(const std::string& url, const std::string& package) {
+    checkThread("openWebWindow");
     WebWindow& s = gWebWindow;
     if (url.empty()) return false;
     tryLoaderOnce();
@@ -139,6 +148,7 @@ bool openWebWindow(const std::string& url, const std::string& package) {
 
 bool openWebLogin(const std::string& url, const std::string& callbackPrefix,
                   std::function<void(const std::string&)> onResult) {
+    checkThread("openWebLogin");
     WebWindow& s = gWebWindow;
     s.intercepting = true;
     s.callbackPrefix = utf8ToWide(callbackPrefix);
@@ -166,6 +176,7 @@ void answerPendingLoginEmpty() {
 }
 
 void hideWebWindow(HWND w) {
+    checkThread("hideWebWindow");
     WebWindow& s = gWebWindow;
     // The login is answered first; hiding follows whatever the callback did.
     answerPendingLoginEmpty();
