@@ -135,9 +135,14 @@ bool openWebWindow(const std::string& url, const std::string& package) {
 
     const std::wstring folder = userDataFolder();
     s.creating = true;
-    webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler = newEnvironmentHandler();
-    const HRESULT hr = s.createEnvironment(nullptr, folder.empty() ? nullptr : folder.c_str(), nullptr, handler);
-    handler->Release();  // the loader holds its own reference when it needs one
+    HRESULT hr = E_OUTOFMEMORY;
+    {
+        // The maker's reference goes right after the hand-over: the loader holds its own.
+        zavu::ComPtr<webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> handler(
+            newEnvironmentHandler());
+        if (handler)
+            hr = s.createEnvironment(nullptr, folder.empty() ? nullptr : folder.c_str(), nullptr, handler.get());
+    }
     if (FAILED(hr)) {
         s.creating = false;
         ::ShowWindow(s.window, SW_HIDE);
