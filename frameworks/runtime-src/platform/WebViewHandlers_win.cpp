@@ -107,11 +107,9 @@ bool isTelegramLink(const std::wstring& uri) {
 // object, hands it over and drops the maker's reference, whatever the result.
 template <typename Handler, typename Register>
 HRESULT handOver(Register&& registerWith) {
-    Handler* handler = new (std::nothrow) Handler();
+    ComPtr<Handler> handler(new (std::nothrow) Handler());  // the maker's one reference
     if (!handler) return E_OUTOFMEMORY;
-    const HRESULT hr = registerWith(handler);
-    handler->Release();
-    return hr;
+    return registerWith(handler.get());
 }
 
 class NavStartingHandler : public ComCallback<ICoreWebView2NavigationStartingEventHandler> {
@@ -281,5 +279,5 @@ public:
 }  // namespace zavu
 
 webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* newEnvironmentHandler() {
-    return new zavu::EnvHandler();
+    return new (std::nothrow) zavu::EnvHandler();
 }

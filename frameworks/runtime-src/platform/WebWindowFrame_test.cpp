@@ -3,6 +3,7 @@
 #include "platform/WebWindowTestSupport.h"
 
 #include "base/CCDirector.h"
+#include "proj.win32/ScopedHandle.h"
 
 #include <cstdio>
 #include <fstream>
@@ -68,6 +69,12 @@ TEST_F(WebWindowFrame, ClassStyleTitleAndButtons) {
     EXPECT_EQ(static_cast<DWORD>(::GetWindowLongW(w, GWL_STYLE)) & 0xFFFF0000u & ~static_cast<DWORD>(WS_CLIPSIBLINGS),
               0x80CC0000u);
     EXPECT_FALSE(::IsWindowVisible(w)) << "hidden until an opening shows it";
+    // Nothing is painted below the toolbar until the view exists: no brush, no erasing.
+    EXPECT_EQ(::GetClassLongPtrW(w, GCLP_HBRBACKGROUND), 0);
+    {
+        ScopedWindowDC dc(w);
+        EXPECT_EQ(::SendMessageW(w, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0), 1);
+    }
     wchar_t title[64] = {};
     ::GetWindowTextW(w, title, 64);
     EXPECT_STREQ(title, L"N\u1EA1p th\u1EBB - H\u1EA3i V\u00E2n Truy\u1EC7n");
@@ -147,6 +154,13 @@ TEST_F(WebWindowFrame, TheEndOfAMoveOrResizeIsSavedButNotWhenMinimised) {
     ::SetWindowPos(gWebWindow.window, nullptr, 60, 70, 520, 610, SWP_NOZORDER);
     ::SendMessageW(gWebWindow.window, WM_EXITSIZEMOVE, 0, 0);
     EXPECT_EQ(readGeometry(), "60 70 520 610");
+    EXPECT_EQ(::GetFileAttributesW((geometryFile() + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES) << "no leftover";
+    // A later move replaces the whole record.
+    ::SetWindowPos(gWebWindow.window, nullptr, 5, 6, 1000, 700, SWP_NOZORDER);
+    ::SendMessageW(gWebWindow.window, WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_EQ(readGeometry(), "5 6 1000 700");
+    ::SetWindowPos(gWebWindow.window, nullptr, 60, 70, 520, 610, SWP_NOZORDER);
+    ::SendMessageW(gWebWindow.window, WM_EXITSIZEMOVE, 0, 0);
 
     ::ShowWindow(gWebWindow.window, SW_MINIMIZE);
     ASSERT_TRUE(::IsIconic(gWebWindow.window));
@@ -209,6 +223,9 @@ TEST_F(WebWindowFrame, HoverAndPressRepaintOnlyOnChange) {
         ++i;
     }
     EXPECT_EQ(&buttonStateFor(b), &state) << "one record per button";
+    // Destroyed while pressed: the button loses its capture on the way out.
+    ::SendMessageW(b, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+    ASSERT_EQ(::GetCapture(), b);
     ::DestroyWindow(gWebWindow.window);
     for (const ButtonState& s : gWebWindow.buttonStates) EXPECT_EQ(s.hwnd, nullptr) << "reset on destruction";
 }

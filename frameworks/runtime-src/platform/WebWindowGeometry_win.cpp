@@ -1,7 +1,8 @@
 // The geometry file: where the user last left the web window, as
 // "left top width height" of its outer rectangle in "%LOCALAPPDATA%\ZAVU\paywin.txt".
-// Read only when the window is created, written only at the end of a user
-// move or resize. A missing, malformed, too small or off-screen record is ignored.
+// Read only when the window is created; written, to a temporary name renamed
+// into place, only at the end of a user move or resize. A missing, malformed,
+// too small or off-screen record is ignored.
 #include "platform/WebWindowState.h"
 
 #include "proj.win32/ScopedHandle.h"
@@ -55,8 +56,21 @@ void saveWindowGeometry(HWND w) {
     if (!w || ::IsIconic(w) || !::GetWindowRect(w, &rect)) return;
     const std::wstring path = geometryFilePath();
     if (path.empty()) return;
-    ScopedStdioFile file = openFile(path, L"w");
-    if (!file) return;  // write failures are silent: the next move tries again
-    ::fwprintf(file.get(), L"%d %d %d %d", static_cast<int>(rect.left), static_cast<int>(rect.top),
-               static_cast<int>(rect.right - rect.left), static_cast<int>(rect.bottom - rect.top));
+    // Written beside the file and renamed over it, so a cut write never
+    // replaces the last good record. Failures are silent: the next move tries again.
+    const std::wstring temp = path + L".tmp";
+    {
+        ScopedStdioFile file = openFile(temp, L"w");
+        if (!file) return;
+        const int written = ::fwprintf(file.get(), L"%d %d %d %d", static_cast<int>(rect.left),
+                                       static_cast<int>(rect.top), static_cast<int>(rect.right - rect.left),
+                                       static_cast<int>(rect.bottom - rect.top));
+        const bool flushed = std::fflush(file.get()) == 0;
+        if (written <= 0 || !flushed) {
+            file.reset();
+            ::DeleteFileW(temp.c_str());
+            return;
+        }
+    }
+    if (!::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) ::DeleteFileW(temp.c_str());
 }

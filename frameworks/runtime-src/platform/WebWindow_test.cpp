@@ -3,6 +3,7 @@
 #include "platform/WebWindow.h"
 #include "platform/WebWindowTestSupport.h"
 
+#include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 
 #include <gmock/gmock.h>
@@ -445,4 +446,20 @@ TEST_F(WebWindowTest, CompletionsDeliveredAtOnceWorkToo) {
     ASSERT_TRUE(openWebWindow("https://pay.example.test/a", ""));
     EXPECT_TRUE(viewReady());
     EXPECT_EQ(lastNavigation(log()), L"https://pay.example.test/a");
+}
+
+TEST_F(WebWindowTest, LayoutAndPaintingWithoutAUsableWindowTouchNothing) {
+    openReady("https://pay.example.test/a");
+    const size_t mark = api.logSize();
+    HWND gone = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(gone, nullptr);
+    ::DestroyWindow(gone);  // a handle whose client rectangle cannot be read
+    layoutWebWindow(gone);
+    layoutWebWindow(nullptr);
+    {
+        ScopedWindowDC screen(nullptr);
+        paintToolbar(gone, screen.get());
+    }
+    drawToolbarButton(nullptr);
+    EXPECT_TRUE(logSince(mark).empty()) << "no bounds from an unread rectangle";
 }

@@ -19,6 +19,8 @@
 #include "platform/WebWindowState.h"
 #include "proj.win32/TextConversion.h"
 
+#include "base/CCThreadChecker.h"
+
 #include <cstdlib>
 #include <utility>
 
@@ -62,6 +64,12 @@ std::wstring userDataFolder() {
     return std::wstring(base) + L"\\ZAVU\\WebView2";
 }
 
+// The window, WebView2 and the game's Lua all live on the main thread.
+void checkThread(const char* where) {
+    static cocos2d::ThreadChecker* const mainThread = new cocos2d::ThreadChecker();  // lives for the process
+    mainThread->check(where);
+}
+
 void goHome() {
     WebWindow& s = gWebWindow;
     if (!s.webView || s.intercepting) return;
@@ -94,6 +102,7 @@ void onDestroy() {
 }  // namespace
 
 bool openWebWindow(const std::string& url, const std::string& package) {
+    checkThread("openWebWindow");
     WebWindow& s = gWebWindow;
     if (url.empty()) return false;
     tryLoaderOnce();
@@ -126,9 +135,14 @@ bool openWebWindow(const std::string& url, const std::string& package) {
 
     const std::wstring folder = userDataFolder();
     s.creating = true;
-    webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler = newEnvironmentHandler();
-    const HRESULT hr = s.createEnvironment(nullptr, folder.empty() ? nullptr : folder.c_str(), nullptr, handler);
-    handler->Release();  // the loader holds its own reference when it needs one
+    HRESULT hr = E_OUTOFMEMORY;
+    {
+        // The maker's reference goes right after the hand-over: the loader holds its own.
+        zavu::ComPtr<webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> handler(
+            newEnvironmentHandler());
+        if (handler)
+            hr = s.createEnvironment(nullptr, folder.empty() ? nullptr : folder.c_str(), nullptr, handler.get());
+    }
     if (FAILED(hr)) {
         s.creating = false;
         ::ShowWindow(s.window, SW_HIDE);
@@ -139,6 +153,7 @@ bool openWebWindow(const std::string& url, const std::string& package) {
 
 bool openWebLogin(const std::string& url, const std::string& callbackPrefix,
                   std::function<void(const std::string&)> onResult) {
+    checkThread("openWebLogin");
     WebWindow& s = gWebWindow;
     s.intercepting = true;
     s.callbackPrefix = utf8ToWide(callbackPrefix);
@@ -166,6 +181,7 @@ void answerPendingLoginEmpty() {
 }
 
 void hideWebWindow(HWND w) {
+    checkThread("hideWebWindow");
     WebWindow& s = gWebWindow;
     // The login is answered first; hiding follows whatever the callback did.
     answerPendingLoginEmpty();
