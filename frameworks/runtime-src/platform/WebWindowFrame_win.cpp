@@ -21,7 +21,7 @@ constexpr int kButtonHeight = 36;
 constexpr int kCloseButtonMinLeft = 282;   // right of "Trang chủ", which ends at 274
 constexpr int kCloseButtonRightGap = 178;  // its width 168 and a 10-pixel margin
 
-struct ButtonSpec {
+struct ToolbarButtonInfo {
     int id;
     HWND WebWindow::*field;
     const wchar_t* text;
@@ -29,7 +29,7 @@ struct ButtonSpec {
 };
 
 // Creation order: 1001, 1002, 1003.
-constexpr ButtonSpec kButtons[] = {
+constexpr ToolbarButtonInfo kButtons[] = {
     {kCloseButtonId, &WebWindow::closeButton, L"V\u1EC1 game", 168},
     {kBackButtonId, &WebWindow::backButton, L"Quay l\u1EA1i", 128},
     {kHomeButtonId, &WebWindow::homeButton, L"Trang ch\u1EE7", 128},
@@ -80,7 +80,7 @@ bool createWebWindow() {
                                  nullptr, instance, nullptr);
     if (!s.window) return false;
 
-    for (const ButtonSpec& b : kButtons) {
+    for (const ToolbarButtonInfo& b : kButtons) {
         HWND button = ::CreateWindowExW(0, L"BUTTON", b.text, kButtonStyle, 0, kButtonTop, b.width, kButtonHeight,
                                         s.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), instance,
                                         nullptr);
