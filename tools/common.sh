@@ -17,7 +17,7 @@ wine_loader_for() {
 # HOST_FIXTURE_PORT_BASE (default 18443) moves them, for builds side by side.
 fixture_base=${HOST_FIXTURE_PORT_BASE:-18443}
 test_hosts=(-DPATCH_SERVER_HOST=127.0.0.1:$fixture_base -DUSER_SITE_HOST=127.0.0.1:$((fixture_base + 1))
-            -DRELOGIN_SERVICE_HOST=127.0.0.1:$((fixture_base + 2)))
+            -DRELOGIN_SERVICE_HOST=127.0.0.1:$((fixture_base + 2)) -DGOOGLE_AUTH_HOST=127.0.0.1:$((fixture_base + 1)))
 
 # build_tree <arch> product|test [targets...]: dependencies, configure (once), build.
 # build/<arch> has the deployment's hosts; build/test-<arch> the fixtures'.

@@ -4,6 +4,6 @@
 
 struct lua_State;
 
-// Main thread, with the game's Lua state. Registers nothing yet: the
-// platform services are not built in this version.
+// Main thread, once, with the game's main Lua state, which is kept for the
+// results that arrive later. A null state does nothing.
 void registerNativeBridge(lua_State* L);

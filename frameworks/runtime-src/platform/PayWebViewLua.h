@@ -3,6 +3,6 @@
 
 struct lua_State;
 
-// Main thread, with the game's Lua state. Registers nothing yet: the web
-// window is not built in this version.
+// Main thread, with the game's Lua state; a null state does nothing. Stores
+// the global "zavu_openPayWebView"(url [, package]) -> boolean.
 void registerPayWebViewLua(lua_State* L);

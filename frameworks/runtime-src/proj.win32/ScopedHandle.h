@@ -47,6 +47,13 @@ struct KernelHandleTraits {  // process, thread, event: CloseHandle, null when a
 };
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
 
+struct LocalMemoryTraits {  // buffers the system hands out for LocalFree (DPAPI output)
+    using Handle = HLOCAL;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { ::LocalFree(h); }
+};
+using ScopedLocalMemory = ScopedHandle<LocalMemoryTraits>;
+
 struct StdioFileTraits {
     using Handle = FILE*;
     static Handle invalid() { return nullptr; }

@@ -1,0 +1,200 @@
+// The saved-login file on the real Data Protection API, in a throw-away
+// writable folder: the line format, protection on disk (checked from outside
+// by the helper program), the migration of plain files, and that nothing
+// saved is lost to a refused protection, an injected line or a file this user
+// cannot read.
+#include "LoginStore.h"
+
+#include "platform/ProtectedBlob.h"
+#include "platform/ProtectionTestSeam.h"
+#include "platform/StorageTestSupport.h"
+#include "proj.win32/TextConversion.h"
+#include "proj.win32/Win32.h"
+
+#include "cocos2d.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using storagetest::fileExists;
+using storagetest::listFolder;
+using storagetest::readFile;
+using storagetest::writeFile;
+
+class LoginStoreTest : public ::testing::Test {
+protected:
+    void TearDown() override { protectionFailsForTest = false; }
+
+    std::string storeFile() const { return folder.path() + "zavu_login.txt"; }
+    std::string asideFile() const { return storeFile() + ".unreadable"; }
+
+    // The plain lines in the saved file, as this process reads them.
+    std::string decryptedStore() const {
+        std::string plain = "(not readable)";
+        unprotectString(readFile(storeFile()), plain);
+        return plain;
+    }
+
+    storagetest::WritableFolder folder;
+};
+
+TEST(LoginStoreLines, ParsesKeyValueLines) {
+    struct Case {
+        std::string text;
+        LoginStoreMap expected;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"a=1\na=2\n", {{"a", "2"}}},
+        {"x==y", {{"x", "=y"}}},
+        {"=v\n", {{"", "v"}}},
+        {"k=v\r\r\n", {{"k", "v"}}},
+        {"k=\n", {{"k", ""}}},
+        {"no equals here\nk=v\n\n\nlast=1", {{"k", "v"}, {"last", "1"}}},
+        {" spaced key = value \n", {{" spaced key ", " value "}}},
+        {"method=google\r\ntg_rt=abc\r\n", {{"method", "google"}, {"tg_rt", "abc"}}},
+        {std::string("b=\0x\na=1", 8), {{"a", "1"}, {"b", std::string("\0x", 2)}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.expected, parseKeyValueLines(c.text));
+    }
+}
+
+TEST_F(LoginStoreTest, SetAndGetGoThroughAProtectedFileInKeyOrder) {
+    EXPECT_EQ(folder.path() + "zavu_login.txt", loginStorePath());
+    EXPECT_EQ("", getSavedLoginValue("method"));
+    setSavedLoginValue("method", "google");
+    setSavedLoginValue("gg_rt", "");
+    setSavedLoginValue("B", "upper first");
+    setSavedLoginValue("method", "telegram");
+
+    const std::string onDisk = readFile(storeFile());
+    EXPECT_TRUE(isProtectedBlob(onDisk)) << onDisk;
+    EXPECT_EQ(std::string::npos, onDisk.find("telegram"));
+    EXPECT_EQ("B=upper first\ngg_rt=\nmethod=telegram\n", decryptedStore());
+    EXPECT_EQ("telegram", getSavedLoginValue("method"));
+    EXPECT_EQ("", getSavedLoginValue("tg_rt"));
+    EXPECT_EQ((LoginStoreMap{{"B", "upper first"}, {"gg_rt", ""}, {"method", "telegram"}}), loadLoginStore());
+    // Written beside and moved into place: no temporary file stays behind.
+    EXPECT_EQ("zavu_login.txt", listFolder(folder.path()));
+}
+
+TEST_F(LoginStoreTest, SavedFileDecryptsFromOutside) {
+    setSavedLoginValue("tg_rt", "rt/with+base64=chars");
+    setSavedLoginValue("method", "telegram");
+    std::string plain;
+    ASSERT_EQ(0, storagetest::runOutsideDecryption(storeFile(), &plain));
+    EXPECT_EQ("method=telegram\ntg_rt=rt/with+base64=chars\n", plain);
+}
+
+TEST_F(LoginStoreTest, PlainLegacyFileIsProtectedAtTheFirstRead) {
+    writeFile(storeFile(), "method=google\r\ntg_rt=abc\r\n");
+    EXPECT_EQ("google", getSavedLoginValue("method"));
+    EXPECT_TRUE(isProtectedBlob(readFile(storeFile())));
+    std::string plain;
+    ASSERT_EQ(0, storagetest::runOutsideDecryption(storeFile(), &plain));
+    EXPECT_EQ("method=google\ntg_rt=abc\n", plain);
+    EXPECT_EQ("abc", getSavedLoginValue("tg_rt"));
+}
+
+TEST_F(LoginStoreTest, PlainFileWithoutEntriesIsLeftAlone) {
+    const std::string text = "not a store at all\r\n";
+    writeFile(storeFile(), text);
+    EXPECT_TRUE(loadLoginStore().empty());
+    EXPECT_EQ("", getSavedLoginValue("method"));
+    EXPECT_EQ(text, readFile(storeFile()));
+}
+
+TEST_F(LoginStoreTest, RefusedProtectionKeepsWhatIsSaved) {
+    setSavedLoginValue("method", "google");
+    const std::string saved = readFile(storeFile());
+    protectionFailsForTest = true;
+    setSavedLoginValue("method", "telegram");
+    setSavedLoginValue("tg_rt", "abc");
+    saveLoginStore({{"method", "x"}});
+    EXPECT_EQ(saved, readFile(storeFile()));
+    EXPECT_EQ("zavu_login.txt", listFolder(folder.path()));
+
+    // A legacy file is not migrated, nor emptied, while protection fails.
+    const std::string legacy = "method=google\n";
+    writeFile(storeFile(), legacy);
+    EXPECT_EQ("google", getSavedLoginValue("method"));
+    EXPECT_EQ(legacy, readFile(storeFile()));
+}
+
+TEST_F(LoginStoreTest, RefusedProtectionCreatesNoFile) {
+    protectionFailsForTest = true;
+    setSavedLoginValue("method", "google");
+    EXPECT_EQ("", listFolder(folder.path()));
+}
+
+TEST_F(LoginStoreTest, LineBreaksAndKeyEqualsAreRefused) {
+    setSavedLoginValue("tg_rt", "abc");
+    const std::string saved = readFile(storeFile());
+    struct Case {
+        const char* key;
+        std::string value;
+    };
+    const Case cases[] = {
+        {"tg_rt", "abc\nmethod=google"}, {"tg_rt", "abc\r"}, {"tg_rt", "\r\nx=1"},
+        {"a\nmethod", "google"},         {"a\rb", "v"},      {"method=google\ntg_rt", "x"},
+        {"a=b", "v"},                    {nullptr, "v"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key ? c.key : "(null)");
+        setSavedLoginValue(c.key, c.value);
+        EXPECT_EQ(saved, readFile(storeFile()));
+    }
+    EXPECT_EQ((LoginStoreMap{{"tg_rt", "abc"}}), loadLoginStore());
+    EXPECT_EQ("", getSavedLoginValue(nullptr));
+    // The caller goes on: the next sound value is saved.
+    setSavedLoginValue("method", "google");
+    EXPECT_EQ("google", getSavedLoginValue("method"));
+}
+
+TEST_F(LoginStoreTest, FileThisUserCannotReadIsKeptAsideBeforeANewStore) {
+    const std::string contents[] = {
+        storagetest::blobWithEntropy("method=google\n", "another user's key", 18),
+        "ZAVUDP1:",
+        "ZAVUDP1:damaged*",
+    };
+    for (const std::string& unreadable : contents) {
+        SCOPED_TRACE(unreadable);
+        writeFile(asideFile(), "an older unreadable file");
+        writeFile(storeFile(), unreadable);
+
+        // Reading alone changes nothing.
+        EXPECT_EQ("", getSavedLoginValue("method"));
+        EXPECT_TRUE(loadLoginStore().empty());
+        EXPECT_EQ(unreadable, readFile(storeFile()));
+
+        setSavedLoginValue("method", "telegram");
+        EXPECT_EQ(unreadable, readFile(asideFile()));
+        EXPECT_EQ("method=telegram\n", decryptedStore());
+        // Only the first set after the bad load moves the file.
+        setSavedLoginValue("tg_rt", "abc");
+        EXPECT_EQ(unreadable, readFile(asideFile()));
+        EXPECT_EQ("method=telegram\ntg_rt=abc\n", decryptedStore());
+    }
+}
+
+TEST(LoginStoreFolder, MissingVietnameseWritableFolderIsCreatedAtTheFirstSave) {
+    storagetest::WritableFolder parent("Hải Vân");
+    const std::string writable = parent.path() + "Dữ liệu\\data\\";
+    cocos2d::FileUtils::getInstance()->setWritablePath(writable);
+
+    EXPECT_EQ("", getSavedLoginValue("method"));
+    setSavedLoginValue("method", "google");
+    EXPECT_EQ("google", getSavedLoginValue("method"));
+
+    // The file sits under the real wide-character name, not a code-page mangling of it.
+    const std::wstring widePath = utf8ToWide(parent.path()) + L"D\u1eef li\u1ec7u\\data\\zavu_login.txt";
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(widePath.c_str()));
+    EXPECT_EQ("Dữ liệu", listFolder(parent.path()));
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+// Helpers of the native bridge tests: a Lua state with the bridge registered,
+// driven by chunks the way the game calls it, and the client side of the
+// shared fixture server (the re-login service's scripted answers and its
+// request log, the CA bundle beside the test executable).
+#pragma once
+
+#include "scripting/lua-bindings/manual/CCLuaStack.h"
+
+#include <string>
+#include <vector>
+
+namespace bridgetest {
+
+// A fresh Lua state with registerNativeBridge run on it. Lua helpers:
+//   results            the strings delivered so far, in order
+//   cb()               {function(r) results[#results+1] = r end}
+//   callbackFunctions() count of functions held in the registry
+class BridgeLua {
+public:
+    BridgeLua();
+    lua_State* state() const { return L_; }
+    // Runs a chunk that returns nothing or one value, rendered as text: a
+    // string as is, nil as "nil", a boolean as "true"/"false", a number as
+    // "number:<n>"; a load or run error as "error: <message>".
+    std::string run(const std::string& code);
+    std::vector<std::string> results();
+    int registryFunctions();
+
+private:
+    cocos2d::LuaStack stack_;
+    lua_State* L_;
+};
+
+// One HTTP control request to the fixture server; its body, or "" and a test
+// failure when the server does not answer 200.
+std::string fixtureControl(const char* method, const std::string& what, const std::string& body = std::string());
+
+// The re-login service's host port: routes of the site "port-<port>".
+std::string reloginSiteKey();
+void scriptReloginService(const std::string& routesJson);
+
+struct LoggedRequest {
+    std::string method, path, scheme, contentType, body;
+    int status = 0;
+    bool complete = false;
+};
+std::vector<LoggedRequest> reloginRequests();
+
+// JSON text of a string (quotes included).
+std::string jsonQuote(const std::string& text);
+
+// "cacert.pem" beside the test executable: the fixture server's own CA, or a
+// CA that signed nothing the server presents.
+enum class Bundle { FixtureCa, OtherCa };
+void installCaBundle(Bundle which);
+
+std::string executableFolder();  // with a trailing backslash
+
+}  // namespace bridgetest

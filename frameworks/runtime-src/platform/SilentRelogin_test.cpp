@@ -1,0 +1,145 @@
+// The silent re-login against the fixture's re-login service over HTTPS:
+// what is sent, which answers count, and what is saved.
+#include "platform/LoginStore.h"
+#include "platform/NativeBridgeTestSupport.h"
+#include "platform/StorageTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace bridgetest;
+
+const char kOkBody[] = R"({"code":"1000","userid":"u1","sign":"s1","timestamp":"t1","rt":"rt-new"})";
+
+std::string route(const std::string& fields) { return "{\"/app_relogin.php\": {" + fields + "}}"; }
+
+std::string body(const std::string& json) { return "\"body\": " + jsonQuote(json); }
+
+class SilentReloginTest : public ::testing::Test {
+protected:
+    void SetUp() override { installCaBundle(Bundle::FixtureCa); }
+    void TearDown() override { installCaBundle(Bundle::FixtureCa); }
+
+    // Runs the re-login the game's way and returns the one delivered result.
+    std::string relogin(const char* method) {
+        lua_.run("results = {}");
+        EXPECT_EQ(lua_.run(std::string("return zavu_native('PlatformQolavi', '") + method + "', cb())"), "true");
+        const std::vector<std::string> results = lua_.results();
+        EXPECT_EQ(results.size(), 1u) << "exactly one delivery, inside the call";
+        return results.empty() ? std::string() : results[0];
+    }
+
+    storagetest::WritableFolder folder_{"relogin"};
+    BridgeLua lua_;
+};
+
+struct AnswerCase {
+    const char* name;
+    std::string routes;  // the service's script
+    const char* result;
+    const char* savedAfter;  // tg_rt after the call; it was "rt-old"
+};
+
+TEST_F(SilentReloginTest, AnswersAndWhatTheyLeaveSaved) {
+    const AnswerCase cases[] = {
+        {"success with a new token", route(body(kOkBody)), "success|u1|s1|t1|u1", "rt-new"},
+        {"empty new token keeps the old, numbers read as digits",
+         route(body(R"({"code": "1000", "userid": 12, "sign": "s", "timestamp": -5, "rt": ""})")),
+         "success|12|s|-5|12", "rt-old"},
+        {"code as a number", route(body(R"({"code":1000,"userid":"u","sign":"s","timestamp":"1"})")),
+         "success|u|s|1|u", "rt-old"},
+        {"first code key, even nested",
+         route(body(R"({"data":{"code":"2001"},"code":"1000","userid":"u","sign":"s","rt":"rt-bad"})")), "faild",
+         "rt-old"},
+        {"other code", route(body(R"({"code":"1001","userid":"u","sign":"s","rt":"rt-bad"})")), "faild", "rt-old"},
+        {"code 10000", route(body(R"({"code":"10000","userid":"u","sign":"s","rt":"rt-bad"})")), "faild", "rt-old"},
+        {"no user id", route(body(R"({"code":"1000","userid":"","sign":"s","rt":"rt-bad"})")), "faild", "rt-old"},
+        {"no sign", route(body(R"({"code":"1000","userid":"u","rt":"rt-bad"})")), "faild", "rt-old"},
+        {"escapes decoded",
+         route(body(R"({"code":"1000","userid":"a\"b","sign":"s\/1","timestamp":"9","rt":"n\u00e1\/w"})")),
+         "success|a\"b|s/1|9|a\"b", "n\xC3\xA1/w"},
+        {"HTTP 500 with a success body", route("\"status\": 500, " + body(kOkBody)), "faild", "rt-old"},
+        {"HTTP 404 with a success body", route("\"status\": 404, " + body(kOkBody)), "faild", "rt-old"},
+        // The whole success text arrives, but the connection is cut before
+        // the announced length: not a completed answer.
+        {"cut body", route(body(std::string(kOkBody) + std::string(64, ' ')) + ", \"cut_after\": " +
+                          std::to_string(sizeof kOkBody - 1)),
+         "faild", "rt-old"},
+        {"connection closed without answer", route("\"refuse\": true"), "faild", "rt-old"},
+        {"not JSON", route(body("<html>maintenance</html>")), "faild", "rt-old"},
+    };
+    for (const AnswerCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        setSavedLoginValue("tg_rt", "rt-old");
+        scriptReloginService(c.routes);
+        EXPECT_EQ(relogin("loginTelegramSilent"), c.result);
+        EXPECT_EQ(getSavedLoginValue("tg_rt"), c.savedAfter);
+        EXPECT_EQ(getSavedLoginValue("method"), "") << "a re-login never writes the method";
+        EXPECT_EQ(reloginRequests().size(), 1u);
+    }
+}
+
+TEST_F(SilentReloginTest, PostsTheEscapedTokenAsAForm) {
+    setSavedLoginValue("gg_rt", "a b+c/d=e&f");
+    setSavedLoginValue("tg_rt", "telegram-token");
+    scriptReloginService(route(body(kOkBody)));
+    EXPECT_EQ(relogin("loginGoogleSilent"), "success|u1|s1|t1|u1");
+
+    const std::vector<LoggedRequest> requests = reloginRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "POST");
+    EXPECT_EQ(requests[0].scheme, "https");
+    EXPECT_EQ(requests[0].path, "/app_relogin.php");
+    EXPECT_EQ(requests[0].contentType, "application/x-www-form-urlencoded");
+    EXPECT_EQ(requests[0].body, "rt=a%20b%2Bc%2Fd%3De%26f");
+    EXPECT_EQ(getSavedLoginValue("gg_rt"), "rt-new");
+    EXPECT_EQ(getSavedLoginValue("tg_rt"), "telegram-token") << "only the method's own token changes";
+}
+
+TEST_F(SilentReloginTest, NoSavedTokenSendsNothing) {
+    scriptReloginService(route(body(kOkBody)));
+    setSavedLoginValue("gg_rt", "google-only");
+    EXPECT_EQ(relogin("loginTelegramSilent"), "faild");
+    EXPECT_TRUE(reloginRequests().empty());
+}
+
+TEST_F(SilentReloginTest, RedirectsAreFollowedToHttpsOnly) {
+    // The fixture's port speaks both schemes: the plain one must never be asked.
+    setSavedLoginValue("tg_rt", "rt-old");
+    scriptReloginService("{\"/app_relogin.php\": {\"status\": 302, \"headers\": {\"Location\": \"http://" +
+                         std::string(RELOGIN_SERVICE_HOST) + "/app_relogin.php?plain=1\"}}}");
+    EXPECT_EQ(relogin("loginTelegramSilent"), "faild");
+    std::vector<LoggedRequest> requests = reloginRequests();
+    ASSERT_EQ(requests.size(), 1u) << "the http target was not asked";
+    EXPECT_EQ(requests[0].scheme, "https");
+    EXPECT_EQ(getSavedLoginValue("tg_rt"), "rt-old");
+
+    // 307 keeps the POST and its body; the https target answers.
+    scriptReloginService("{\"/app_relogin.php\": {\"status\": 307, \"headers\": {\"Location\": \"https://" +
+                         std::string(RELOGIN_SERVICE_HOST) + "/moved.php\"}}, \"/moved.php\": {" + body(kOkBody) +
+                         "}}");
+    EXPECT_EQ(relogin("loginTelegramSilent"), "success|u1|s1|t1|u1");
+    requests = reloginRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].path, "/moved.php");
+    EXPECT_EQ(requests[1].scheme, "https");
+    EXPECT_EQ(requests[1].body, "rt=rt-old");
+    EXPECT_EQ(getSavedLoginValue("tg_rt"), "rt-new");
+}
+
+TEST_F(SilentReloginTest, ACertificateOutsideTheBundleIsRefused) {
+    setSavedLoginValue("tg_rt", "rt-old");
+    scriptReloginService(route(body(kOkBody)));
+    installCaBundle(Bundle::OtherCa);
+    EXPECT_EQ(relogin("loginTelegramSilent"), "faild");
+    EXPECT_EQ(getSavedLoginValue("tg_rt"), "rt-old");
+    EXPECT_TRUE(reloginRequests().empty()) << "no request may pass a refused handshake";
+
+    installCaBundle(Bundle::FixtureCa);
+    EXPECT_EQ(relogin("loginTelegramSilent"), "success|u1|s1|t1|u1") << "the same server with its own CA";
+}
+
+}  // namespace

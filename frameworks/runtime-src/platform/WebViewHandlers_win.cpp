@@ -1,0 +1,285 @@
+// The six WebView2 completion and event handlers of the web window, and the
+// navigation rules they apply: login interception, Telegram links handed to
+// the shell, pop-ups kept in the same view, Esc closes, one shop redirect.
+//
+// Each handler is made with one reference just before it is handed to
+// WebView2, and the maker releases that reference right after the hand-over,
+// so WebView2 holds the only one. No handler is ever removed: they go with the
+// view and controller when the window is destroyed. Every Invoke returns S_OK
+// and lets nothing escape.
+#include "platform/WebWindowState.h"
+
+#include "proj.win32/TextConversion.h"
+
+#include <objbase.h>
+
+#include <cwctype>
+#include <new>
+#include <utility>
+
+#ifndef USER_SITE_HOST
+#error "USER_SITE_HOST must name the user site's host"
+#endif
+#ifndef TELEGRAM_WEB_DOMAIN
+#error "TELEGRAM_WEB_DOMAIN must name Telegram's web-link domain"
+#endif
+
+namespace zavu {
+namespace {
+
+using namespace webview2abi;
+
+template <typename I>
+class ComCallback : public I {
+public:
+    ComCallback() = default;
+    ComCallback(const ComCallback&) = delete;
+    ComCallback& operator=(const ComCallback&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, I::kIid)) {
+            *out = static_cast<I*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&count_)); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG left = ::InterlockedDecrement(&count_);
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+
+protected:
+    // Not part of the interface's vtable: the interface has no destructor slot.
+    virtual ~ComCallback() = default;
+
+private:
+    volatile LONG count_ = 1;
+};
+
+// Copies a CoTaskMemAlloc'd string out and frees it; nothing on failure.
+// text is taken by reference: the callers pass the getter's call as hr in the
+// same call, and the order of argument evaluation would otherwise be free to
+// read text before the getter has filled it.
+bool takeTaskString(HRESULT hr, LPWSTR& text, std::wstring& out) {
+    if (FAILED(hr) || !text) {
+        if (text) ::CoTaskMemFree(text);
+        return false;
+    }
+    out.assign(text);
+    ::CoTaskMemFree(text);
+    return true;
+}
+
+// Runs a handler's body: nothing may unwind into the runtime's frames, and
+// every Invoke answers S_OK whatever happened.
+template <typename Body>
+HRESULT guarded(Body&& body) {
+    try {
+        body();
+    } catch (...) {
+        // Only allocation can throw here, or the game's own callback; either
+        // way the event is over and the runtime must not see the exception.
+    }
+    return S_OK;
+}
+
+bool startsWith(const std::wstring& text, const std::wstring& prefix) {
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// http or https, in any letter case (URI schemes are case-insensitive).
+bool isWebScheme(const std::wstring& uri) {
+    const std::wstring::size_type colon = uri.find(L':');
+    if (colon == std::wstring::npos) return false;
+    std::wstring scheme = uri.substr(0, colon);
+    for (wchar_t& c : scheme) c = static_cast<wchar_t>(std::towlower(c));
+    return scheme == L"http" || scheme == L"https";
+}
+
+bool isTelegramLink(const std::wstring& uri) {
+    static const std::wstring webLink = L"//" + utf8ToWide(TELEGRAM_WEB_DOMAIN) + L"/";
+    return startsWith(uri, L"tg:") || uri.find(webLink) != std::wstring::npos;
+}
+
+// Handlers are registered with the runtime through one of these: it makes the
+// object, hands it over and drops the maker's reference, whatever the result.
+template <typename Handler, typename Register>
+HRESULT handOver(Register&& registerWith) {
+    Handler* handler = new (std::nothrow) Handler();
+    if (!handler) return E_OUTOFMEMORY;
+    const HRESULT hr = registerWith(handler);
+    handler->Release();
+    return hr;
+}
+
+class NavStartingHandler : public ComCallback<ICoreWebView2NavigationStartingEventHandler> {
+public:
+    HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2NavigationStartingEventArgs* args) override {
+        return guarded([&] {
+            if (!args) return;
+            LPWSTR text = nullptr;
+            std::wstring uri;
+            if (!takeTaskString(args->get_Uri(&text), text, uri)) return;
+            WebWindow& s = gWebWindow;
+
+            if (s.intercepting && !s.callbackPrefix.empty() && startsWith(uri, s.callbackPrefix)) {
+                args->put_Cancel(TRUE);
+                std::function<void(const std::wstring&)> callback = std::move(s.pendingCallback);
+                s.pendingCallback = nullptr;
+                s.intercepting = false;
+                // Hides later, and only if the game has not opened the window again by then.
+                if (s.window) ::PostMessageW(s.window, kCloseAfterLoginMessage, s.openingSerial, 0);
+                if (callback) callback(uri);
+                return;
+            }
+
+            if (isTelegramLink(uri)) {
+                args->put_Cancel(TRUE);
+                // Only a Telegram scheme or a web address goes to the shell; any
+                // other scheme that happens to carry the domain is just refused.
+                if (startsWith(uri, L"tg:") || isWebScheme(uri))
+                    ::ShellExecuteW(nullptr, L"open", uri.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            }
+            return;
+        });
+    }
+};
+
+class NavCompletedHandler : public ComCallback<ICoreWebView2NavigationCompletedEventHandler> {
+public:
+    HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2NavigationCompletedEventArgs*) override {
+        return guarded([&] {
+            if (!sender) return;
+            LPWSTR text = nullptr;
+            std::wstring source;
+            if (!takeTaskString(sender->get_Source(&text), text, source)) return;
+            WebWindow& s = gWebWindow;
+            if (!shouldRedirectToShop(source)) return;
+            s.shopRedirected = true;
+            const std::wstring buyPage = L"https://" + utf8ToWide(USER_SITE_HOST) + L"/buypackage.shtml";
+            // The package goes in as the game gave it, unescaped: the site expects it so.
+            const std::wstring target = s.package == L"__shop" ? buyPage : buyPage + L"?buy=" + s.package;
+            sender->Navigate(target.c_str());
+            return;
+        });
+    }
+};
+
+class NewWindowHandler : public ComCallback<ICoreWebView2NewWindowRequestedEventHandler> {
+public:
+    HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2NewWindowRequestedEventArgs* args) override {
+        return guarded([&] {
+            if (!args || !sender) return;
+            if (FAILED(args->put_NewWindow(sender))) {
+                // The runtime would not take the same view as the pop-up: show its
+                // page in this view instead of letting it open a window of its own.
+                LPWSTR text = nullptr;
+                std::wstring uri;
+                if (takeTaskString(args->get_Uri(&text), text, uri) && !uri.empty()) sender->Navigate(uri.c_str());
+            }
+            args->put_Handled(TRUE);
+            return;
+        });
+    }
+};
+
+class AccelKeyHandler : public ComCallback<ICoreWebView2AcceleratorKeyPressedEventHandler> {
+public:
+    HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2Controller*, ICoreWebView2AcceleratorKeyPressedEventArgs* args) override {
+        return guarded([&] {
+            if (!args) return;
+            COREWEBVIEW2_KEY_EVENT_KIND kind = COREWEBVIEW2_KEY_EVENT_KIND_KEY_UP;
+            UINT key = 0;
+            if (FAILED(args->get_KeyEventKind(&kind)) || FAILED(args->get_VirtualKey(&key))) return;
+            const bool down =
+                kind == COREWEBVIEW2_KEY_EVENT_KIND_KEY_DOWN || kind == COREWEBVIEW2_KEY_EVENT_KIND_SYSTEM_KEY_DOWN;
+            if (down && key == VK_ESCAPE && gWebWindow.window) {
+                args->put_Handled(TRUE);
+                ::PostMessageW(gWebWindow.window, WM_CLOSE, 0, 0);
+            }
+            return;
+        });
+    }
+};
+
+// The web view could not be made: a waiting login gets its one (empty)
+// answer, and the window goes so that a later opening starts over.
+void giveUpCreation() {
+    WebWindow& s = gWebWindow;
+    s.creating = false;
+    std::function<void(const std::wstring&)> callback = std::move(s.pendingCallback);
+    s.pendingCallback = nullptr;
+    const bool wasLogin = s.intercepting;
+    s.intercepting = false;
+    // Destroyed before the answer, so that a reopening from the game's
+    // callback gets a fresh window instead of the dying one.
+    if (s.window) ::DestroyWindow(s.window);
+    if (wasLogin && callback) callback(std::wstring());
+}
+
+class ControllerHandler : public ComCallback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> {
+public:
+    HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, ICoreWebView2Controller* controller) override {
+        return guarded([&] {
+            WebWindow& s = gWebWindow;
+            if (FAILED(errorCode) || !controller) {
+                giveUpCreation();
+                return;
+            }
+            s.creating = false;
+            if (!s.window) {
+                // The window went (with the game window) while the controller was made.
+                controller->Close();
+                return;
+            }
+            s.controller = ComPtr<ICoreWebView2Controller>::retain(controller);
+            ICoreWebView2* view = nullptr;
+            if (FAILED(controller->get_CoreWebView2(&view))) view = nullptr;
+            s.webView.reset(view);
+            layoutWebWindow(s.window);
+            controller->put_IsVisible(TRUE);
+
+            EventRegistrationToken token;  // never removed, so not kept
+            handOver<AccelKeyHandler>(
+                [&](AccelKeyHandler* h) { return controller->add_AcceleratorKeyPressed(h, &token); });
+            if (!s.webView) return;
+            ICoreWebView2* webView = s.webView.get();
+            handOver<NavCompletedHandler>(
+                [&](NavCompletedHandler* h) { return webView->add_NavigationCompleted(h, &token); });
+            handOver<NewWindowHandler>([&](NewWindowHandler* h) { return webView->add_NewWindowRequested(h, &token); });
+            handOver<NavStartingHandler>(
+                [&](NavStartingHandler* h) { return webView->add_NavigationStarting(h, &token); });
+            if (!s.startUrl.empty()) webView->Navigate(s.startUrl.c_str());
+            return;
+        });
+    }
+};
+
+class EnvHandler : public ComCallback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> {
+public:
+    HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, ICoreWebView2Environment* environment) override {
+        return guarded([&] {
+            WebWindow& s = gWebWindow;
+            if (SUCCEEDED(errorCode) && environment && s.window) {
+                const HRESULT hr = handOver<ControllerHandler>([&](ControllerHandler* h) {
+                    return environment->CreateCoreWebView2Controller(s.window, h);
+                });
+                if (SUCCEEDED(hr)) return;
+            }
+            giveUpCreation();
+            return;
+        });
+    }
+};
+
+}  // namespace
+}  // namespace zavu
+
+webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* newEnvironmentHandler() {
+    return new zavu::EnvHandler();
+}
