@@ -10,6 +10,12 @@ set_target_properties(dep::luajit PROPERTIES
   IMPORTED_LOCATION "${DEPS_PREFIX}/lib/libluajit.a"
   INTERFACE_INCLUDE_DIRECTORIES "${DEPS_PREFIX}/include/luajit")
 
+# LuaSocket's C modules; they call into LuaJIT and Windows sockets.
+add_library(dep::luasocket STATIC IMPORTED)
+set_target_properties(dep::luasocket PROPERTIES
+  IMPORTED_LOCATION "${DEPS_PREFIX}/lib/libluasocket.a"
+  INTERFACE_LINK_LIBRARIES "dep::luajit;ws2_32")
+
 add_library(dep::zlib INTERFACE IMPORTED)
 set_target_properties(dep::zlib PROPERTIES INTERFACE_LINK_LIBRARIES z)
 

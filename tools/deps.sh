@@ -166,4 +166,25 @@ if ! stamp_ok minizip "$zlib_tar"; then
   stamp_write minizip "$zlib_tar"
 fi
 
+# --- LuaSocket (socket.core and mime.core, linked statically; Lua modules) --
+# Debian's changes tarball for luasocket may be missing from the mirror:
+# apt-get source then fails although the original tarball has come.
+luasocket_tar=$(fetch_source luasocket || true)
+[ -n "$luasocket_tar" ] || { echo "luasocket source missing" >&2; exit 1; }
+if ! stamp_ok luasocket "$luasocket_tar"; then
+  log "building LuaSocket"
+  unpack "$luasocket_tar" "$work/luasocket"
+  ls_src=$work/luasocket/src
+  mkdir -p "$work/luasocket/obj" "$prefix/share/luasocket/socket"
+  rm -f "$prefix/lib/libluasocket.a"
+  for f in luasocket timeout buffer io auxiliar compat options inet wsocket except select tcp udp mime; do
+    $cross-gcc-posix -O2 -Wall -fno-common -c "$ls_src/$f.c" -o "$work/luasocket/obj/$f.o" \
+      -I"$prefix/include/luajit" -DLUASOCKET_API= -DWINVER=0x0601 -D_WIN32_WINNT=0x0601
+  done
+  $cross-ar rcs "$prefix/lib/libluasocket.a" "$work/luasocket/obj/"*.o
+  cp "$ls_src/"{socket,ltn12,mime,mbox}.lua "$prefix/share/luasocket/"
+  cp "$ls_src/"{http,url,tp,ftp,smtp,headers}.lua "$prefix/share/luasocket/socket/"
+  stamp_write luasocket "$luasocket_tar"
+fi
+
 log "ready: $prefix"

@@ -1,9 +1,14 @@
 // LuaStack: state set-up, the XXTEA pair, loading and protected calls.
 #include "scripting/lua-bindings/manual/CCLuaStack.h"
 
+#include "LuaClassSupport.h"
 #include "LuaFileUtilsBinding.h"
 #include "LuaPrint.h"
+#include "LuaSchedulerBinding.h"
 #include "LuaScriptLoader.h"
+#include "LuaSocketPreload.h"
+#include "LuaUserDefaultBinding.h"
+#include "LuaXmlHttpRequest.h"
 #include "xxtea/xxtea.h"
 
 #include "base/CCConsole.h"
@@ -81,7 +86,12 @@ bool LuaStack::init() {
     luaL_openlibs(_state);
     registerPrintFunctions(_state);
     installScriptLoader(_state, this);
+    rememberMainState(_state);
     registerFileUtilsBinding(_state);
+    registerUserDefaultBinding(_state);
+    registerSchedulerBinding(_state);
+    registerXmlHttpRequestBinding(_state);
+    preloadLuaSocket(_state);
     return true;
 }
 

@@ -6,6 +6,8 @@
 // past C++ frames without running destructors.
 #include "LuaFileUtilsBinding.h"
 
+#include "LuaClassSupport.h"
+
 #include "platform/CCFileUtils.h"
 
 #include "lua.hpp"
@@ -73,16 +75,6 @@ const luaL_Reg kMethods[] = {
     {"getSearchPaths", getSearchPaths},
     {nullptr, nullptr},
 };
-
-// Leaves the global table `cc` on the stack, creating it when missing.
-void pushCcTable(lua_State* L) {
-    lua_getglobal(L, "cc");
-    if (lua_istable(L, -1)) return;
-    lua_pop(L, 1);
-    lua_newtable(L);
-    lua_pushvalue(L, -1);
-    lua_setglobal(L, "cc");
-}
 
 } // namespace
 

@@ -20,7 +20,9 @@ public:
     LuaStack& operator=(const LuaStack&) = delete;
 
     // Opens the state with the standard libraries, the print pair, the
-    // FileUtils-backed `require` loader and the minimal `cc.FileUtils`.
+    // FileUtils-backed `require` loader, the engine classes (`cc.FileUtils`,
+    // `cc.UserDefault`, `cc.Director` with its scheduler,
+    // `cc.XMLHttpRequest`) and LuaSocket in package.preload.
     // False when the state cannot be created.
     bool init();
 

@@ -1,0 +1,110 @@
+// The bridge script as registerNativeBridge runs it in a real Lua state with
+// the engine's classes: the shipped text is the tested file, a chunk that
+// raises is swallowed with the globals in place, and the saved account value
+// reaches the engine's UserDefault as a protected blob.
+#include "platform/NativeBridge.h"
+#include "platform/NativeBridgeScript.h"
+
+#include "base/CCUserDefault.h"
+#include "platform/CCFileUtils.h"
+#include "scripting/lua-bindings/manual/CCLuaStack.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string run(lua_State* L, const std::string& code) {
+    const int top = lua_gettop(L);
+    std::string result;
+    if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 1, 0) != 0) {
+        result = std::string("error: ") + (lua_tostring(L, -1) ? lua_tostring(L, -1) : "?");
+    } else if (lua_isstring(L, -1)) {
+        result = lua_tostring(L, -1);
+    } else {
+        result = luaL_typename(L, -1);
+    }
+    lua_settop(L, top);
+    return result;
+}
+
+class BridgeRegistrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / ("bridge-registration-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        savedWritable = cocos2d::FileUtils::getInstance()->getWritablePath();
+        cocos2d::FileUtils::getInstance()->setWritablePath(folder.generic_u8string() + "/");
+        cocos2d::UserDefault::destroyInstance();
+        ASSERT_TRUE(stack.init());
+        L = stack.getLuaState();
+    }
+    void TearDown() override {
+        cocos2d::UserDefault::destroyInstance();
+        cocos2d::FileUtils::getInstance()->setWritablePath(savedWritable);
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    fs::path folder;
+    std::string savedWritable;
+    cocos2d::LuaStack stack;
+    lua_State* L = nullptr;
+};
+
+TEST_F(BridgeRegistrationTest, ShippedTextIsTheScriptFileAndLoads) {
+    std::ifstream file(fs::u8path(NATIVE_BRIDGE_SCRIPT_FILE), std::ios::binary);
+    ASSERT_TRUE(file) << NATIVE_BRIDGE_SCRIPT_FILE;
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_EQ(std::string(nativeBridgeScript), text.str());
+    ASSERT_EQ(luaL_loadstring(L, nativeBridgeScript), 0) << lua_tostring(L, -1);
+    lua_pop(L, 1);
+}
+
+TEST_F(BridgeRegistrationTest, AChunkThatRaisesIsSwallowedAndTheGlobalsStay) {
+    // A `cc` whose every field raises makes the chunk fail in its first step.
+    ASSERT_EQ(run(L, "cc = setmetatable({}, {__index = function() error('hostile cc') end})\n"
+                     "originalRequire = require\n"
+                     "return 'ok'"),
+              "ok");
+    lua_pushstring(L, "caller's value");
+    const int top = lua_gettop(L);
+    registerNativeBridge(L);
+    EXPECT_EQ(lua_gettop(L), top) << "registration changed the caller's stack";
+    EXPECT_STREQ(lua_tostring(L, -1), "caller's value");
+    EXPECT_EQ(run(L, "return type(zavu_native) .. type(zavu_secure_protect) .. type(zavu_secure_unprotect)"),
+              "functionfunctionfunction");
+    EXPECT_EQ(run(L, "return tostring(require == originalRequire)"), "true") << "the failed chunk went on";
+    EXPECT_EQ(run(L, "return 'start-up goes on'"), "start-up goes on");
+}
+
+TEST_F(BridgeRegistrationTest, SavedAccountReachesUserDefaultAsAProtectedBlob) {
+    registerNativeBridge(L);
+    EXPECT_EQ(run(L, "return tostring(rawget(cc.UserDefault, '__zavu_secure'))"), "true");
+    ASSERT_EQ(run(L, "local ud = cc.UserDefault:getInstance()\n"
+                     "ud:setStringForKey('dorv_acount', 'player_one')\n"
+                     "ud:setStringForKey('volume', '0.5')\n"
+                     "return ud:getStringForKey('dorv_acount')"),
+              "player_one");
+    cocos2d::UserDefault* saved = cocos2d::UserDefault::getInstance();
+    EXPECT_EQ(saved->getStringForKey("dorv_acount").rfind("ZAVUDP1:", 0), 0u) << saved->getStringForKey("dorv_acount");
+    EXPECT_EQ(saved->getStringForKey("dorv_acount").find("player_one"), std::string::npos);
+    EXPECT_EQ(saved->getStringForKey("volume"), "0.5");
+
+    // A plain value saved before the bridge existed is protected on first read.
+    saved->setStringForKey("dorv_acount", "legacy_name");
+    EXPECT_EQ(run(L, "return cc.UserDefault:getInstance():getStringForKey('dorv_acount')"), "legacy_name");
+    EXPECT_EQ(saved->getStringForKey("dorv_acount").rfind("ZAVUDP1:", 0), 0u);
+    EXPECT_EQ(run(L, "return cc.UserDefault:getInstance():getStringForKey('dorv_acount')"), "legacy_name");
+}
+
+} // namespace
