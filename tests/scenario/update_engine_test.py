@@ -197,6 +197,8 @@ class UpdateEngineScenarios(unittest.TestCase):
             ("hostile package name", '{"sign":"vx","xlist":[[1,"../../x.zip","AB",3]]}',
              r"^remote list\.json formate error!$"),
             ("root not an object", '[1,2,3]', r"^remote list\.json formate error!$"),
+            ("one package file named twice", '{"sign":"vx","xlist":[[1,"p.zip","AB",3],[2,"P.zip","CD",3]]}',
+             r"^remote list\.json formate error!$"),
         ]
         for label, body, line in cases:
             with self.subTest(label):
