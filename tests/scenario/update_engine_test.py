@@ -272,11 +272,13 @@ class UpdateEngineScenarios(unittest.TestCase):
         # When the temp file already holds the whole package, libcurl counts the
         # 200 answer as "already downloaded" and ends without a byte: the temp
         # file goes too, and the package fails at the rename (error 0, no line).
+        # Either way the error alert shows, and its retry downloads afresh.
         payload = os.urandom(20000)
         for label, keep, line in (("partial temp", 1000, r"^Download err EC:33 RC:200 "),
                                   ("complete temp", None, None)):
             with self.subTest(label):
                 g = Game(self, "ignore_range")
+                g.write("config.json", hostrun.CONFIG_PORTRAIT)  # the retry button at a known point
                 p = g.package("p1.zip", [("a.bin", payload)])
                 g.write("data/auc/Downloads/p1.zip.temp", p[:keep] if keep else p)
                 g.serve([(1, "p1.zip", p)], routes={"/res/p1.zip": {"ranges": False}})
@@ -290,13 +292,24 @@ class UpdateEngineScenarios(unittest.TestCase):
                     self.failed(host, r"^\[ZAVU\] TLS warm-up")
                     self.assertFalse(any(t.startswith("Download err") for t in host.debug_texts()))
                 self.assertEqual(g.package_requests("p1.zip")[0]["range"], "bytes=%d-" % (keep or len(p)))
-                host.kill()
                 self.assertFalse(os.path.exists(os.path.join(g.downloads, "p1.zip.temp")))
-                host = g.start()
+                self.retry_from_the_alert(host, g)
                 self.finished(host)
+                self.assertEqual(len(g.package_requests("p1.zip")), 2)
                 self.assertEqual(g.package_requests("p1.zip")[-1]["range"], None)
                 self.assertEqual(g.resource("a.bin"), payload)
                 host.kill()
+
+    def retry_from_the_alert(self, host, g):
+        """Clicks where the alert's retry button is until the gateway is asked
+        again: only a shown error alert answers the click."""
+        host.window()
+        asked = len(g.site.requests_for("/gateway"))
+        deadline = time.monotonic() + 30
+        while len(g.site.requests_for("/gateway")) == asked:
+            self.assertLess(time.monotonic(), deadline, "no alert answered the retry click")
+            host.probe("click", str(hostrun.RETRY_BUTTON[0]), str(hostrun.RETRY_BUTTON[1]))
+            time.sleep(1.0)
 
     def test_temp_already_complete_gets_416(self):
         g = Game(self, "range_416")
