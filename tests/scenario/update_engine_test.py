@@ -399,6 +399,32 @@ class UpdateEngineScenarios(unittest.TestCase):
         self.assertEqual(g.resource("order.txt"), b"R")
         self.assertEqual(g.record(), "vx 3")
 
+    def test_closing_the_window_during_eight_downloads_exits_cleanly(self):
+        # Detached download workers are still inside their transfers when the
+        # window closes and wWinMain returns: nothing they use may be torn
+        # down under them. Closed at different points of the start-up of the
+        # eight transfers, several times.
+        names = ["p%d.zip" % i for i in range(1, 9)]
+        g = Game(self, "close_during_downloads")
+        items = [(sn, name, g.package(name, [("f%d.bin" % sn, os.urandom(400000))]))
+                 for sn, name in enumerate(names, 1)]
+        g.serve(items, routes={"/res/" + name: {"rate": 40000} for name in names})
+        for attempt, in_flight in enumerate((1, 8, 3, 8, 5, 8, 2, 8), 1):
+            with self.subTest(attempt=attempt, in_flight=in_flight):
+                hostrun.write_file(g.dir, "data/auc/placeholder", "")  # the folder may be wiped between runs
+                for name in names:
+                    temp = os.path.join(g.downloads, name + ".temp")
+                    if os.path.exists(temp):
+                        os.remove(temp)
+                host = g.start()
+                deadline = time.monotonic() + 60
+                while sum(os.path.exists(os.path.join(g.downloads, n + ".temp")) and
+                          os.path.getsize(os.path.join(g.downloads, n + ".temp")) > 0 for n in names) < in_flight:
+                    self.assertLess(time.monotonic(), deadline, host.log_text())
+                    time.sleep(0.05)
+                self.assertEqual(host.close(), 0, host.log_text())
+                self.assertIsNone(g.record())  # nothing unpacked: every transfer was cut
+
     def test_vietnamese_install_folder(self):
         g = Game(self, "vietnamese", folder="Tr\u00f2 ch\u01a1i H\u1ea3i V\u00e2n")
         p = g.package("p1.zip", [("th\u01b0 m\u1ee5c/t\u1ec7p.txt", b"ok")])
