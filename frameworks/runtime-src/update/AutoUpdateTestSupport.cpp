@@ -18,6 +18,9 @@ using namespace cocos2d;
 
 namespace autoupdatetest {
 
+bool fakeProgressClock = false;
+int64_t progressClockNow = 0;
+
 namespace {
 
 uint32_t crc32(const std::string& bytes) {
@@ -237,3 +240,9 @@ void resetController() {
 }
 
 }  // namespace autoupdatetest
+
+int64_t progressClockNs() {
+    if (autoupdatetest::fakeProgressClock) return autoupdatetest::progressClockNow;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
