@@ -1,4 +1,5 @@
 #include "update/AutoUpdateTestSupport.h"
+#include "LogHook.h"
 
 #include "cocos2d.h"
 #include "ui/CocosGUI.h"
