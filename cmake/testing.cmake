@@ -31,6 +31,10 @@ function(host_add_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  # Test programs see the engine log through a hook the product does not have.
+  if(TARGET engine_log_hook)
+    target_link_libraries(${name} PRIVATE engine_log_hook)
+  endif()
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   # Generous: under a full parallel run a wine process can take a minute to exit.
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)

@@ -1,5 +1,6 @@
-// Test helper: the host itself, with one trigger the real game never has. A
-// second after its start-up it asks the host to relaunch itself; the instance
+// Test helper: the host itself, with one trigger the real game never has. Once
+// a file "relaunch-now" appears beside the executable (the scenario writes it
+// after moving the window) it asks the host to relaunch itself; the instance
 // that starts then (recognised by the "-workdir" the host passes on) writes its
 // command line to "spawned.txt" beside the executable and ends.
 #include "proj.win32/HostPaths.h"
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -37,7 +39,13 @@ int recordCommandLine() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (isSpawnedInstance()) return recordCommandLine();
     static int trigger;
+    static const std::wstring triggerFile = utf8ToWide(getExecutableDir() + "/relaunch-now");
     cocos2d::Director::getInstance()->getScheduler()->schedule(
-        [](float) { SimulatorWin::getInstance()->relaunch(); }, &trigger, 0, 0, 1.0f, false, "relaunch_probe");
+        [](float) {
+            if (::GetFileAttributesW(triggerFile.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+            cocos2d::Director::getInstance()->getScheduler()->unschedule("relaunch_probe", &trigger);
+            SimulatorWin::getInstance()->relaunch();
+        },
+        &trigger, 0, CC_REPEAT_FOREVER, 0, false, "relaunch_probe");
     return SimulatorWin::getInstance()->run();
 }

@@ -94,7 +94,7 @@ BOOL CALLBACK printChildText(HWND child, LPARAM) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: winprobe wait|close|copydata|command|show|gone|click <title> <exe> ...\n");
+    std::fprintf(stderr, "usage: winprobe wait|close|copydata|command|show|gone|click|move <title> <exe> ...\n");
     return 2;
 }
 
@@ -169,6 +169,12 @@ int wmain(int argc, wchar_t** argv) {
         PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageW(window, WM_LBUTTONUP, 0, at);
         return 0;
+    }
+    if (verb == L"move" && argc >= 5) {
+        // Outer top-left corner, as a user's drag leaves it; the size stays.
+        const BOOL moved = SetWindowPos(window, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), 0, 0,
+                                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return moved ? report(window) : 1;
     }
     if (verb == L"show" && argc >= 4) {
         ShowWindow(window, std::wstring(argv[3]) == L"minimize" ? SW_MINIMIZE : SW_RESTORE);

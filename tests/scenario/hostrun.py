@@ -16,6 +16,11 @@ WINPROBE_EXE = os.environ["WINPROBE_EXE"]
 TEST_ENV_DIR = os.environ["TEST_ENV_DIR"]
 GAME_TITLE = "H\u1ea3i V\u00e2n Truy\u1ec7n"
 HERE_SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+# The update scene's window: the design size halved, so that the alert's retry
+# button sits at a known client point.
+CONFIG_PORTRAIT = '{"init_cfg": {"isLandscape": false, "width": 375, "height": 667}}'
+# The popup is centred on the design area (750 x 1334); its button 145 below.
+RETRY_BUTTON = (375 // 2, (1334 - (667 - 145)) // 2)
 
 
 def wine_env(prefix=None, debug=None):

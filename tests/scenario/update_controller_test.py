@@ -16,17 +16,12 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import fixtures  # noqa: E402
 from fixtures import Site  # noqa: E402
 import hostrun  # noqa: E402
-from hostrun import HERE_SOURCE, Host, Scratch  # noqa: E402
+from hostrun import CONFIG_PORTRAIT, HERE_SOURCE, RETRY_BUTTON, Host, Scratch  # noqa: E402
 
 GAME_STARTED = r"^\[LUA-print\] scenario game started$"
 MAIN_LUA = 'release_print("scenario game started")\n'
 NO_GATEWAY = "no gateway file. skip update."
 NO_RES = "gateway no 'Res'. skip update."
-# The update scene's window: the design size halved, so that the retry button
-# sits at a known client point.
-CONFIG_PORTRAIT = '{"init_cfg": {"isLandscape": false, "width": 375, "height": 667}}'
-# The popup is centred on the design area (750 x 1334); its button 145 below.
-RETRY_BUTTON = (375 // 2, (1334 - (667 - 145)) // 2)
 REFUSED_GATEWAY = "http://127.0.0.1:1/gateway"
 
 

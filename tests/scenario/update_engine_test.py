@@ -197,6 +197,8 @@ class UpdateEngineScenarios(unittest.TestCase):
             ("hostile package name", '{"sign":"vx","xlist":[[1,"../../x.zip","AB",3]]}',
              r"^remote list\.json formate error!$"),
             ("root not an object", '[1,2,3]', r"^remote list\.json formate error!$"),
+            ("one package file named twice", '{"sign":"vx","xlist":[[1,"p.zip","AB",3],[2,"P.zip","CD",3]]}',
+             r"^remote list\.json formate error!$"),
         ]
         for label, body, line in cases:
             with self.subTest(label):
@@ -270,11 +272,13 @@ class UpdateEngineScenarios(unittest.TestCase):
         # When the temp file already holds the whole package, libcurl counts the
         # 200 answer as "already downloaded" and ends without a byte: the temp
         # file goes too, and the package fails at the rename (error 0, no line).
+        # Either way the error alert shows, and its retry downloads afresh.
         payload = os.urandom(20000)
         for label, keep, line in (("partial temp", 1000, r"^Download err EC:33 RC:200 "),
                                   ("complete temp", None, None)):
             with self.subTest(label):
                 g = Game(self, "ignore_range")
+                g.write("config.json", hostrun.CONFIG_PORTRAIT)  # the retry button at a known point
                 p = g.package("p1.zip", [("a.bin", payload)])
                 g.write("data/auc/Downloads/p1.zip.temp", p[:keep] if keep else p)
                 g.serve([(1, "p1.zip", p)], routes={"/res/p1.zip": {"ranges": False}})
@@ -288,13 +292,24 @@ class UpdateEngineScenarios(unittest.TestCase):
                     self.failed(host, r"^\[ZAVU\] TLS warm-up")
                     self.assertFalse(any(t.startswith("Download err") for t in host.debug_texts()))
                 self.assertEqual(g.package_requests("p1.zip")[0]["range"], "bytes=%d-" % (keep or len(p)))
-                host.kill()
                 self.assertFalse(os.path.exists(os.path.join(g.downloads, "p1.zip.temp")))
-                host = g.start()
+                self.retry_from_the_alert(host, g)
                 self.finished(host)
+                self.assertEqual(len(g.package_requests("p1.zip")), 2)
                 self.assertEqual(g.package_requests("p1.zip")[-1]["range"], None)
                 self.assertEqual(g.resource("a.bin"), payload)
                 host.kill()
+
+    def retry_from_the_alert(self, host, g):
+        """Clicks where the alert's retry button is until the gateway is asked
+        again: only a shown error alert answers the click."""
+        host.window()
+        asked = len(g.site.requests_for("/gateway"))
+        deadline = time.monotonic() + 30
+        while len(g.site.requests_for("/gateway")) == asked:
+            self.assertLess(time.monotonic(), deadline, "no alert answered the retry click")
+            host.probe("click", str(hostrun.RETRY_BUTTON[0]), str(hostrun.RETRY_BUTTON[1]))
+            time.sleep(1.0)
 
     def test_temp_already_complete_gets_416(self):
         g = Game(self, "range_416")
@@ -383,6 +398,32 @@ class UpdateEngineScenarios(unittest.TestCase):
                                   "unzip 'r.zip' (luong rieng)"])
         self.assertEqual(g.resource("order.txt"), b"R")
         self.assertEqual(g.record(), "vx 3")
+
+    def test_closing_the_window_during_eight_downloads_exits_cleanly(self):
+        # Detached download workers are still inside their transfers when the
+        # window closes and wWinMain returns: nothing they use may be torn
+        # down under them. Closed at different points of the start-up of the
+        # eight transfers, several times.
+        names = ["p%d.zip" % i for i in range(1, 9)]
+        g = Game(self, "close_during_downloads")
+        items = [(sn, name, g.package(name, [("f%d.bin" % sn, os.urandom(400000))]))
+                 for sn, name in enumerate(names, 1)]
+        g.serve(items, routes={"/res/" + name: {"rate": 40000} for name in names})
+        for attempt, in_flight in enumerate((1, 8, 3, 8, 5, 8, 2, 8), 1):
+            with self.subTest(attempt=attempt, in_flight=in_flight):
+                hostrun.write_file(g.dir, "data/auc/placeholder", "")  # the folder may be wiped between runs
+                for name in names:
+                    temp = os.path.join(g.downloads, name + ".temp")
+                    if os.path.exists(temp):
+                        os.remove(temp)
+                host = g.start()
+                deadline = time.monotonic() + 60
+                while sum(os.path.exists(os.path.join(g.downloads, n + ".temp")) and
+                          os.path.getsize(os.path.join(g.downloads, n + ".temp")) > 0 for n in names) < in_flight:
+                    self.assertLess(time.monotonic(), deadline, host.log_text())
+                    time.sleep(0.05)
+                self.assertEqual(host.close(), 0, host.log_text())
+                self.assertIsNone(g.record())  # nothing unpacked: every transfer was cut
 
     def test_vietnamese_install_folder(self):
         g = Game(self, "vietnamese", folder="Tr\u00f2 ch\u01a1i H\u1ea3i V\u00e2n")

@@ -18,9 +18,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import fixtures  # noqa: E402
 import hostrun  # noqa: E402
 from fixtures import Site  # noqa: E402
-from hostrun import HERE_SOURCE, Host, Scratch  # noqa: E402
+from hostrun import CONFIG_PORTRAIT, HERE_SOURCE, Host, Scratch  # noqa: E402
 
-CONFIG_PORTRAIT = '{"init_cfg": {"isLandscape": false, "width": 375, "height": 667}}'
 MAIN_LUA = 'release_print("scenario game started")\n'
 GAME_STARTED = r"^\[LUA-print\] scenario game started$"
 POSITION = "1560,100"  # right of the windows the other scenarios open at the screen's top-left

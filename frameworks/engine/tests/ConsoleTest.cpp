@@ -1,5 +1,6 @@
 // The engine log: formatting, the test hook, and what reaches standard output.
 #include "base/CCConsole.h"
+#include "LogHook.h"
 
 #include "TempDir.h"
 #include "platform/Utf16_win.h"

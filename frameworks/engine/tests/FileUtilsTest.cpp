@@ -1,5 +1,6 @@
 // FileUtils on the real file system, in temporary folders with Vietnamese names.
 #include "platform/CCFileUtils.h"
+#include "LogHook.h"
 
 #include "TempDir.h"
 #include "base/CCConsole.h"

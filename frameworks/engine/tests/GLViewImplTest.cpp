@@ -4,6 +4,7 @@
 #include "platform/CCApplication.h"
 #include "platform/CCGLViewImpl.h"
 #include "platform/ScopedHandle_win.h"
+#include "LogHook.h"
 
 #include <gtest/gtest.h>
 

@@ -28,11 +28,6 @@ namespace {
 constexpr char kTracebackGlobal[] = "__G__TRACKBACK__";
 constexpr unsigned char kUtf8Bom[] = {0xEF, 0xBB, 0xBF};
 
-LuaStack::KeyAndSignObserver& keyAndSignObserver() {
-    static LuaStack::KeyAndSignObserver observer;
-    return observer;
-}
-
 // Skips a UTF-8 byte order mark: editors put one in front of Lua sources and
 // the Lua parser would reject it.
 void skipBom(const char*& chunk, std::size_t& size) {
@@ -104,10 +99,6 @@ void LuaStack::setXXTEAKeyAndSign(const char* key, int keyLen, const char* sign,
     checkThread("setXXTEAKeyAndSign");
     cleanupXXTEAKeyAndSign();
     const bool complete = key != nullptr && keyLen > 0 && sign != nullptr && signLen > 0;
-    if (keyAndSignObserver()) {
-        keyAndSignObserver()(complete ? std::string(key, keyLen) : std::string(),
-                             complete ? std::string(sign, signLen) : std::string());
-    }
     if (!complete) return;
     _xxteaKey.assign(key, keyLen);
     _xxteaSign.assign(sign, signLen);
@@ -123,8 +114,6 @@ void LuaStack::cleanupXXTEAKeyAndSign() {
     _xxteaSign.clear();
     _xxteaEnabled = false;
 }
-
-void LuaStack::setKeyAndSignObserver(KeyAndSignObserver observer) { keyAndSignObserver() = std::move(observer); }
 
 void LuaStack::addSearchPath(const char* path) {
     checkThread("addSearchPath");

@@ -241,11 +241,19 @@ int formatWidth(char format) {
     }
 }
 
+// The format is the letter's byte value (string.byte('I')), as the generated
+// protobuf code passes it, or the one-letter string. A number is taken only as
+// a number: the string "73" is not 'I'.
 char checkFormat(lua_State* L, int arg) {
-    const char* format = luaL_checkstring(L, arg);
-    if (format[0] == '\0' || format[1] != '\0' || formatWidth(format[0]) == 0) {
-        luaL_argerror(L, arg, "format must be one of i I q Q f d");
+    static const char kFormatError[] = "format must be one of i I q Q f d, as a letter or its byte value";
+    if (lua_type(L, arg) == LUA_TNUMBER) {
+        const lua_Number code = lua_tonumber(L, arg);
+        const char letter = (code >= 0 && code <= 127 && code == std::floor(code)) ? static_cast<char>(code) : '\0';
+        if (formatWidth(letter) == 0) luaL_argerror(L, arg, kFormatError);
+        return letter;
     }
+    const char* format = luaL_checkstring(L, arg);
+    if (format[0] == '\0' || format[1] != '\0' || formatWidth(format[0]) == 0) luaL_argerror(L, arg, kFormatError);
     return format[0];
 }
 
@@ -310,7 +318,7 @@ lua_Number unpackValue(char format, std::uint64_t bits) {
     }
 }
 
-// pb.struct_pack(write, format, value)
+// pb.struct_pack(write, format, value): format as checkFormat takes it.
 int structPack(lua_State* L) {
     luaL_checktype(L, 1, LUA_TFUNCTION);
     const char format = checkFormat(L, 2);
@@ -321,7 +329,8 @@ int structPack(lua_State* L) {
     return 0;
 }
 
-// pb.struct_unpack(format, buffer, pos) -> value
+// pb.struct_unpack(format, buffer, pos) -> value alone: the caller steps pos
+// on by the format's width itself.
 int structUnpack(lua_State* L) {
     const char format = checkFormat(L, 1);
     const int width = formatWidth(format);

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "LogHook.h"
 
 #include "xxtea/xxtea.h"
 

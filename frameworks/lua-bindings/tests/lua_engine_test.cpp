@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 using cocos2d::LuaEngine;
 using cocos2d::ScriptEngineManager;
@@ -27,31 +26,32 @@ void dropEngine() {
 class LuaEngineTest : public ::testing::Test {
 protected:
     void SetUp() override { dropEngine(); }
-    void TearDown() override {
-        cocos2d::LuaStack::setKeyAndSignObserver({});
-        dropEngine();
-    }
+    void TearDown() override { dropEngine(); }
 };
 
-TEST_F(LuaEngineTest, FirstGetInstanceInstallsTheBuildKeyAndSignOnce) {
-    std::vector<std::pair<std::string, std::string>> installs;
-    cocos2d::LuaStack::setKeyAndSignObserver(
-        [&installs](const std::string& key, const std::string& sign) { installs.emplace_back(key, sign); });
+// A script encrypted here with all 16 key bytes and all 6 sign bytes runs only
+// where exactly that pair was installed.
+TEST_F(LuaEngineTest, FirstGetInstanceAndInstallScriptKeyAndSignInstallTheBuildPair) {
+    testing_support::GameFolder folder;
+    const ScriptKeyAndSign pair;
+    folder.write("src/probe.luac",
+                 testing_support::encryptScript("probe_ran = 'yes'; return 3", std::string(pair.key(), 16),
+                                                std::string(pair.sign(), 6)));
 
     LuaEngine* engine = LuaEngine::getInstance();
     ASSERT_NE(engine, nullptr);
     ASSERT_NE(engine->getLuaStack(), nullptr);
     EXPECT_EQ(engine->getScriptType(), cocos2d::kScriptTypeLua);
     EXPECT_EQ(LuaEngine::getInstance(), engine);
+    EXPECT_EQ(engine->executeScriptFile("src/probe.luac"), 3);
+    EXPECT_EQ(evalString(engine->getLuaStack()->getLuaState(), "return probe_ran"), "yes");
 
-    const ScriptKeyAndSign pair;
-    ASSERT_EQ(installs.size(), 1u) << "later calls install nothing";
-    EXPECT_EQ(installs[0].first, std::string(pair.key(), 16));
-    EXPECT_EQ(installs[0].second, std::string(pair.sign(), 6));
-
-    installScriptKeyAndSign(engine->getLuaStack());
-    ASSERT_EQ(installs.size(), 2u);
-    EXPECT_EQ(installs[1], installs[0]) << "both install places use the same pair";
+    cocos2d::LuaStack plain;
+    ASSERT_TRUE(plain.init());
+    EXPECT_EQ(plain.executeScriptFile("src/probe.luac"), 0) << "no key yet: the file must not run";
+    installScriptKeyAndSign(&plain);
+    EXPECT_EQ(plain.executeScriptFile("src/probe.luac"), 3);
+    EXPECT_EQ(evalString(plain.getLuaState(), "return probe_ran"), "yes");
 }
 
 TEST_F(LuaEngineTest, RunsAScriptEncryptedByLuacrypt) {

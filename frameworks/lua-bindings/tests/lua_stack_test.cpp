@@ -129,16 +129,6 @@ TEST_F(LuaStackTest, ClearedKeyLoadsEncryptedFilesAsPlainBytes) {
     EXPECT_TRUE(log.contains("[LUA ERROR] load"));
 }
 
-TEST_F(LuaStackTest, KeyAndSignObserverSeesEachInstall) {
-    std::vector<std::string> seen;
-    cocos2d::LuaStack::setKeyAndSignObserver(
-        [&seen](const std::string& key, const std::string& sign) { seen.push_back(key + "|" + sign); });
-    stack.setXXTEAKeyAndSign("abc", 3, "SG", 2);
-    stack.setXXTEAKeyAndSign("abc", 0, "SG", 2);
-    cocos2d::LuaStack::setKeyAndSignObserver({});
-    EXPECT_EQ(seen, (std::vector<std::string>{"abc|SG", "|"}));
-}
-
 TEST_F(LuaStackTest, ReleasePrintLogsOneLineAndPrintIsSilent) {
     const struct {
         const char* call;

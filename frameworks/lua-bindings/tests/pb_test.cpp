@@ -70,6 +70,10 @@ const PbCase kCases[] = {
         local bytes = enc(pb.struct_pack, c[1], c[2])
         check(hex(bytes), c[3], 'pack ' .. c[1])
         check(pb.struct_unpack(c[1], 'x' .. bytes, 1), c[2], 'unpack ' .. c[1])
+        -- the generated protobuf code passes the letter's byte value
+        check(hex(enc(pb.struct_pack, c[1]:byte(), c[2])), c[3], 'pack byte ' .. c[1])
+        check(select('#', pb.struct_unpack(c[1]:byte(), 'x' .. bytes, 1)), 1, 'one result ' .. c[1])
+        check(pb.struct_unpack(c[1]:byte(), 'x' .. bytes, 1), c[2], 'unpack byte ' .. c[1])
       end
       return 'ok')lua",
      nullptr},
@@ -97,6 +101,11 @@ const PbCase kCases[] = {
     {"fixed32 cut by the offset", "pb.struct_unpack('i', '1234', 1)", "truncated input"},
     {"fixed position past the end", "pb.struct_unpack('d', '12345678', 9)", "outside the buffer"},
     {"unknown format", "pb.struct_unpack('x', '1234', 0)", "format must be"},
+    {"unknown format byte", "pb.struct_unpack(string.byte('x'), '1234', 0)", "format must be"},
+    {"format byte with a fraction", "pb.struct_unpack(105.5, '1234', 0)", "format must be"},
+    {"format byte past a char", "pb.struct_pack(write, 105 + 256, 1)", "format must be"},
+    {"format digits as a string", "pb.struct_unpack('105', '1234', 0)", "format must be"},
+    {"format of two letters", "pb.struct_unpack('ii', '12345678', 0)", "format must be"},
     {"int32 out of range", "pb.struct_pack(write, 'i', 2^31)", "int32 range"},
     {"uint32 negative", "pb.struct_pack(write, 'I', -1)", "uint32 range"},
     {"varint too big", "pb.varint_encoder(write, 2^64)", "64-bit range"},

@@ -62,4 +62,33 @@ TEST(ScriptKeyAndSign, BuildsA16ByteKeyAndA6ByteSign) {
     EXPECT_EQ(std::string(pair.sign()), std::string(again.sign()));
 }
 
+// The game's material has no byte that unscrambles to NUL, so only other
+// material shows the lengths are measured and not fixed.
+TEST(ScriptKeyAndSign, LengthsEndAtTheFirstByteThatUnscramblesToNul) {
+    struct Case {
+        const char* name;
+        std::string storedKeyHex, storedSignHex;
+        int keyLength, signLength;
+        const char* keyHex;  // the unscrambled key up to its length
+    };
+    // Mask low bytes 12 34 00 5a 80: 0xED unscrambles to NUL at index 0 or 5.
+    const Case cases[] = {
+        {"full length", std::string(32, 'a'), "616161616161", 16, 6, nullptr},
+        {"key ends at byte 5", "41414141" "41" "ed" "41414141414141414141", "ed4141414141", 5, 0, "ac8abee43e"},
+        {"short stored strings", "4141", "4141", 2, 2, "ac8a"},
+        {"stored longer than the buffers", std::string(40, 'a'), std::string(20, 'a'), 16, 6, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string key = fromHex(c.storedKeyHex);
+        const std::string sign = fromHex(c.storedSignHex);
+        const ScriptKeyAndSign pair(ScriptKeyMaterial{key.c_str(), sign.c_str(), kMask});
+        EXPECT_EQ(pair.keyLength(), c.keyLength);
+        EXPECT_EQ(pair.signLength(), c.signLength);
+        if (c.keyHex != nullptr) {
+            EXPECT_EQ(toHex(std::string(pair.key(), pair.keyLength())), c.keyHex);
+        }
+    }
+}
+
 } // namespace

@@ -1,17 +1,21 @@
 // The Lua start-up in process: module order, the collector around the main
-// script, the key installs, the deferred collection, and the background and
-// foreground calls before and after the hand-over.
+// script, the key install, the deferred collection, and the background and
+// foreground calls before and after the hand-over. Each case starts from no
+// Lua engine and a new application object, so they pass in any order.
 #include "proj.win32/AppDelegate.h"
 
+#include "proj.win32/ScriptKey.h"
 #include "proj.win32/Win32.h"
 
 #include "cocos2d.h"
 #include "scripting/lua-bindings/manual/CCLuaEngine.h"
+#include "xxtea/xxtea.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,14 +23,17 @@ using namespace cocos2d;
 
 namespace {
 
+// Runs only from "src/main.luac", encrypted with the build's pair: the key
+// must be installed before the main script runs.
 const char kMainScript[] = R"lua(
 local modules = {}
 for i, name in ipairs(debug.getregistry().binding_modules) do modules[i] = name end
-startup = { modules = table.concat(modules, ","), collectorRunning = collectgarbage("isrunning") }
+startup = { source = "luac", modules = table.concat(modules, ","), collectorRunning = collectgarbage("isrunning") }
 events = {}
 function applicationOnDeactive() events[#events + 1] = "deactive:" .. tostring(animationStopped()) end
 function applicationOnActive() events[#events + 1] = "active:" .. tostring(animationStopped()) end
 )lua";
+const char kPlainMainScript[] = "startup = { source = 'lua' }\n";
 
 int animationStopped(lua_State* L) {
     lua_pushboolean(L, Director::getInstance()->isAnimationStopped());
@@ -40,35 +47,50 @@ std::string globalString(lua_State* L, const char* chunk) {
     return value;
 }
 
+// Deletes the process-wide Lua engine, if any; the next getInstance() makes a new one.
+void dropLuaEngine() {
+    ScriptEngineManager* manager = ScriptEngineManager::getInstance();
+    manager->setScriptEngine(LuaEngine::getInstance());
+    manager->removeScriptEngine();
+}
+
+std::string encryptedWithTheBuildPair(const std::string& source) {
+    const ScriptKeyAndSign pair;
+    const std::vector<unsigned char> body = xxtea::encrypt(source.data(), source.size(), pair.key(), 16);
+    return std::string(pair.sign(), 6) + std::string(body.begin(), body.end());
+}
+
 class LuaStartUp : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         root = std::string(std::getenv("TEMP")) + "\\luastartup_" + std::to_string(::GetCurrentProcessId()) + "\\";
         FileUtils::getInstance()->createDirectory(root + "src");
-        std::ofstream(root + "src\\main.lua", std::ios::binary) << kMainScript;
+        std::ofstream(root + "src\\main.lua", std::ios::binary) << kPlainMainScript;
+        std::ofstream(root + "src\\main.luac", std::ios::binary) << encryptedWithTheBuildPair(kMainScript);
         FileUtils::getInstance()->setDefaultResourceRootPath(root);
-        LuaStack::setKeyAndSignObserver([](const std::string& key, const std::string& sign) {
-            installs.push_back(key + "|" + sign);
-        });
-        app = new AppDelegate();
     }
-    static void TearDownTestSuite() {
-        LuaStack::setKeyAndSignObserver(nullptr);
-        FileUtils::getInstance()->removeDirectory(root);
+    static void TearDownTestSuite() { FileUtils::getInstance()->removeDirectory(root); }
+
+    void SetUp() override {
+        dropLuaEngine();
+        Director::getInstance()->startAnimation();
+        app = std::make_unique<AppDelegate>();
+    }
+    void TearDown() override {
+        Director::getInstance()->getScheduler()->unscheduleAllForTarget(app.get());
+        app.reset();
+        dropLuaEngine();
+        Director::getInstance()->startAnimation();
     }
 
     static std::string root;
-    static std::vector<std::string> installs;
-    static AppDelegate* app;  // one per process, as in the host
+    std::unique_ptr<AppDelegate> app;
 };
 
 std::string LuaStartUp::root;
-std::vector<std::string> LuaStartUp::installs;
-AppDelegate* LuaStartUp::app = nullptr;
 
 }  // namespace
 
-// Declared first: gtest runs a file's tests in order, and this one must run before the hand-over.
 TEST_F(LuaStartUp, BeforeTheHandOverBackgroundOnlyStopsTheAnimation) {
     Director* director = Director::getInstance();
     app->applicationDidEnterBackground();
@@ -85,22 +107,18 @@ TEST_F(LuaStartUp, StartsTheGameInOrder) {
     EXPECT_EQ(ScriptEngineManager::getInstance()->getScriptEngine(), engine);
     lua_State* L = engine->getLuaStack()->getLuaState();
 
+    EXPECT_EQ(globalString(L, "return startup.source"), "luac");
     EXPECT_EQ(globalString(L, "return startup.modules"),
               "cocosdenshion,network,cocosbuilder,cocostudio,ui,extension,spine,3d,audioengine,physics3d,navmesh,pb");
     EXPECT_EQ(globalString(L, "return tostring(startup.collectorRunning)"), "false");
     EXPECT_EQ(globalString(L, "return tostring(collectgarbage('isrunning'))"), "true");
-
-    ASSERT_EQ(installs.size(), 2u);  // once when the engine is made, again after the modules
-    EXPECT_EQ(installs[0], installs[1]);
-    const size_t bar = installs[0].find('|');
-    EXPECT_EQ(bar, 16u);
-    EXPECT_EQ(installs[0].size() - bar - 1, 6u);
 }
 
 TEST_F(LuaStartUp, OneFullCollectionTwoSecondsLater) {
+    app->startLua();
     Scheduler* scheduler = Director::getInstance()->getScheduler();
     lua_State* L = LuaEngine::getInstance()->getLuaStack()->getLuaState();
-    ASSERT_TRUE(scheduler->isScheduled("ZAVU_lua_gc_after_boot", app));
+    ASSERT_TRUE(scheduler->isScheduled("ZAVU_lua_gc_after_boot", app.get()));
     lua_gc(L, LUA_GCSTOP, 0);  // only the scheduled full collection may collect from here on
     luaL_dostring(L, "local g = newproxy(true) getmetatable(g).__gc = function() bootGarbageCollected = true end");
     scheduler->update(0.0f);   // first visit: the timer only starts
@@ -108,11 +126,12 @@ TEST_F(LuaStartUp, OneFullCollectionTwoSecondsLater) {
     EXPECT_EQ(globalString(L, "return tostring(bootGarbageCollected)"), "nil") << "collected before 2 s";
     scheduler->update(0.1f);
     EXPECT_EQ(globalString(L, "return tostring(bootGarbageCollected)"), "true");
-    EXPECT_FALSE(scheduler->isScheduled("ZAVU_lua_gc_after_boot", app));
+    EXPECT_FALSE(scheduler->isScheduled("ZAVU_lua_gc_after_boot", app.get()));
     lua_gc(L, LUA_GCRESTART, 0);
 }
 
 TEST_F(LuaStartUp, AfterTheHandOverTheGameHearsOfBackgroundAndForeground) {
+    app->startLua();
     lua_State* L = LuaEngine::getInstance()->getLuaStack()->getLuaState();
     lua_register(L, "animationStopped", &animationStopped);
     app->applicationDidEnterBackground();

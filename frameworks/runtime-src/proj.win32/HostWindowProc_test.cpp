@@ -56,6 +56,7 @@ protected:
         installHostWindowProc(window);
         seen.clear();
         passedOn = 0;
+        closes = 0;
         auto* dispatcher = cocos2d::Director::getInstance()->getEventDispatcher();
         for (const char* name : {"APP.EVENT", "APP.EVENT.DROP"}) {
             listeners.push_back(dispatcher->addCustomEventListener(name, [](cocos2d::EventCustom* e) {
@@ -89,6 +90,7 @@ protected:
 
     static LRESULT CALLBACK countingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_DROPFILES || message == WM_COMMAND) ++passedOn;
+        if (message == WM_CLOSE) ++closes;
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
     }
 
@@ -100,12 +102,14 @@ protected:
     };
     static std::vector<Seen> seen;
     static int passedOn;
+    static int closes;
     HWND window = nullptr;
     std::vector<cocos2d::EventListenerCustom*> listeners;
 };
 
 std::vector<HostWindowProcTest::Seen> HostWindowProcTest::seen;
 int HostWindowProcTest::passedOn = 0;
+int HostWindowProcTest::closes = 0;
 
 TEST_F(HostWindowProcTest, DropGivesOneEventWithTheFirstPathInUtf8) {
     ::SendMessageW(window, WM_DROPFILES,
@@ -141,5 +145,18 @@ TEST_F(HostWindowProcTest, MenuCommandOfAnItemGivesAppEvent) {
     ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(0x7000, 0), 0);               // no item owns it
     EXPECT_EQ(seen.size(), 1u);
     EXPECT_EQ(passedOn, 3);
+    player::PlayerProtocol::purgeInstance();
+}
+
+TEST_F(HostWindowProcTest, SystemCloseGivesNoAppEventAndStillClosesTheWindow) {
+    player::PlayerWin::createWithHwnd(window);
+    auto* menu = dynamic_cast<player::PlayerMenuServiceWin*>(player::PlayerProtocol::getInstance()->getMenuService());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_NE(menu->addItem("abc", "Item"), nullptr);  // an item exists, but does not own the close
+
+    ::SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(seen.empty()) << seen.front().name << " " << seen.front().data;
+    EXPECT_EQ(closes, 1) << "the default procedure turns SC_CLOSE into WM_CLOSE";
+    EXPECT_FALSE(::IsWindow(window));
     player::PlayerProtocol::purgeInstance();
 }

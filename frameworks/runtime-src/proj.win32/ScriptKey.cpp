@@ -37,6 +37,12 @@ void wipe(char* buffer, std::size_t size) {
     for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
 }
 
+// Copies stored up to its NUL or capacity bytes; the rest of out is zero.
+void copyStored(char* out, std::size_t capacity, const char* stored) {
+    std::memset(out, 0, capacity + 1);
+    for (std::size_t i = 0; i < capacity && stored[i] != '\0'; ++i) out[i] = stored[i];
+}
+
 } // namespace
 
 void unscrambleInPlace(char* buffer, const int mask[5]) {
@@ -48,11 +54,13 @@ void unscrambleInPlace(char* buffer, const int mask[5]) {
     }
 }
 
-ScriptKeyAndSign::ScriptKeyAndSign() {
-    std::memcpy(_key, kStoredKey, sizeof _key);
-    unscrambleInPlace(_key, kMask);
-    std::memcpy(_sign, kStoredSign, sizeof _sign);
-    unscrambleInPlace(_sign, kMask);
+ScriptKeyAndSign::ScriptKeyAndSign() : ScriptKeyAndSign(ScriptKeyMaterial{kStoredKey, kStoredSign, kMask}) {}
+
+ScriptKeyAndSign::ScriptKeyAndSign(const ScriptKeyMaterial& material) {
+    copyStored(_key, kKeyBytes, material.storedKey);
+    unscrambleInPlace(_key, material.mask);
+    copyStored(_sign, kSignBytes, material.storedSign);
+    unscrambleInPlace(_sign, material.mask);
 }
 
 ScriptKeyAndSign::~ScriptKeyAndSign() {

@@ -15,6 +15,14 @@ class LuaStack;
 // stays; a byte that becomes 0 shortens the string measured afterwards.
 void unscrambleInPlace(char* buffer, const int mask[5]);
 
+// Scrambled key and sign, each ending at its NUL (at most 16 and 6 bytes
+// are taken), and the mask that unscrambles them.
+struct ScriptKeyMaterial {
+    const char* storedKey;
+    const char* storedSign;
+    const int* mask;  // five words
+};
+
 // The unscrambled pair in local buffers; wiped when it goes out of scope.
 // Each length is measured up to the first NUL of its buffer.
 class ScriptKeyAndSign {
@@ -22,7 +30,9 @@ public:
     static constexpr int kKeyBytes = 16;
     static constexpr int kSignBytes = 6;
 
+    // The game's own pair.
     ScriptKeyAndSign();
+    explicit ScriptKeyAndSign(const ScriptKeyMaterial& material);
     ~ScriptKeyAndSign();
     ScriptKeyAndSign(const ScriptKeyAndSign&) = delete;
     ScriptKeyAndSign& operator=(const ScriptKeyAndSign&) = delete;

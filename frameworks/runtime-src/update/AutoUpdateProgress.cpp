@@ -9,7 +9,6 @@
 #include "update/UpdateTexts.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -59,18 +58,6 @@ std::string format(const char* pattern, ...) {
 }  // namespace
 
 void resetProgressState() { progressState = UpdateProgressState(); }
-
-namespace {
-ProgressClock installedClock = nullptr;
-}  // namespace
-
-void setProgressClock(ProgressClock clock) { installedClock = clock; }
-
-int64_t progressClockNs() {
-    if (installedClock) return installedClock();
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 void recordDownloadProgress(int total, int done, int64_t nowNs) {
     UpdateProgressState& s = progressState;

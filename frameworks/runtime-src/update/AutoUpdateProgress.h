@@ -40,11 +40,9 @@ extern SpeedSampler speedSampler;
 // Every field of progressState back to zero / false; the sampler stays.
 void resetProgressState();
 
-// The clock of the speed sampler, in nanoseconds: the steady clock, or the
-// one a test installed with setProgressClock (nullptr restores the steady one).
+// The clock of the speed sampler, in nanoseconds: the steady clock. Alone in
+// ProgressClock.cpp, so that a test program can link its own in its place.
 int64_t progressClockNs();
-using ProgressClock = int64_t (*)();
-void setProgressClock(ProgressClock clock);
 
 // A download report at nowNs: updates the state and the sampler (the speed
 // is measured at most every 0.5 s).

@@ -13,8 +13,7 @@ namespace {
 
 constexpr int MB = 1048576;
 
-int64_t fakeNow = 0;
-int64_t fakeClock() { return fakeNow; }
+int64_t& fakeNow = autoupdatetest::progressClockNow;
 
 // One report, as the update engine sends it, at a time in milliseconds.
 struct Report {
@@ -40,10 +39,11 @@ protected:
     void SetUp() override {
         autoupdatetest::resetController();  // no scene: the handlers only keep the state
         speedSampler = SpeedSampler();
-        setProgressClock(&fakeClock);
+        autoupdatetest::progressClockNow = 0;
+        autoupdatetest::fakeProgressClock = true;
     }
     void TearDown() override {
-        setProgressClock(nullptr);
+        autoupdatetest::fakeProgressClock = false;
         speedSampler = SpeedSampler();
         resetProgressState();
     }

@@ -1,4 +1,5 @@
 #include "update/AutoUpdateTestSupport.h"
+#include "LogHook.h"
 
 #include "cocos2d.h"
 #include "ui/CocosGUI.h"
@@ -17,6 +18,9 @@
 using namespace cocos2d;
 
 namespace autoupdatetest {
+
+bool fakeProgressClock = false;
+int64_t progressClockNow = 0;
 
 namespace {
 
@@ -237,3 +241,9 @@ void resetController() {
 }
 
 }  // namespace autoupdatetest
+
+int64_t progressClockNs() {
+    if (autoupdatetest::fakeProgressClock) return autoupdatetest::progressClockNow;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}

@@ -6,6 +6,7 @@
 
 #include "update/UpdateTestSupport.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,6 +22,11 @@ class Widget;
 }  // namespace cocos2d
 
 namespace autoupdatetest {
+
+// This program links its own progressClockNs in place of the library's: the
+// steady clock, or progressClockNow (nanoseconds) while fakeProgressClock is set.
+extern bool fakeProgressClock;
+extern int64_t progressClockNow;
 
 // A solid-colour RGBA PNG of the given size (stored deflate blocks).
 std::string pngBytes(int width, int height, unsigned rgba = 0x3080C0FFu);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 
 namespace {
 
@@ -16,6 +17,29 @@ bool isValidItem(const rapidjson::Value& item) {
     if (!item.IsArray() || item.Size() != 4) return false;
     return item[0].IsInt() && item[1].IsString() && item[2].IsString() && item[3].IsInt() &&
            isSafeRelativeName(std::string(item[1].GetString(), item[1].GetStringLength()));
+}
+
+// The file a package name lands on in the downloads folder, as Windows sees
+// it: "/" and "\\" alike, ASCII letters folded, "." and empty components and
+// trailing dots and blanks of a component dropped. Two items with the same
+// key would share one ".temp" file and one zip.
+std::string packageFileKey(const std::string& name) {
+    std::string key;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = name.find_first_of("/\\", start);
+        std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+        if (!part.empty()) {
+            for (char& c : part) {
+                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            }
+            if (!key.empty()) key += '/';
+            key += part;
+        }
+        if (end == std::string::npos) return key;
+        start = end + 1;
+    }
 }
 
 // The 32-bit total wraps as a 32-bit sum would, without signed overflow.
@@ -73,8 +97,11 @@ ListResult evaluateResList(const std::string& body, const std::string& sign, int
     const auto listMember = doc.FindMember("xlist");
     if (listMember == doc.MemberEnd() || !listMember->value.IsArray()) return result;
     const rapidjson::Value& xlist = listMember->value;
+    std::set<std::string> fileKeys;
     for (const auto& item : xlist.GetArray()) {
         if (!isValidItem(item)) return result;
+        const std::string key = packageFileKey(std::string(item[1].GetString(), item[1].GetStringLength()));
+        if (key.empty() || !fileKeys.insert(key).second) return result;  // the same package file twice
     }
 
     result.remoteSign.assign(signMember->value.GetString(), signMember->value.GetStringLength());

@@ -29,7 +29,7 @@ bool isSafeRelativeName(const std::string& name);
 enum class ListVerdict {
     Queue,         // files holds the packages newer than realSerial (maybe none)
     NotJson,       // parseError holds the JSON library's code
-    FormatError,   // missing member, wrong type, item not of 4 values, unsafe name
+    FormatError,   // missing member, wrong type, item not of 4 values, unsafe or repeated name
     SignDiffers,
     NothingNewer,
 };

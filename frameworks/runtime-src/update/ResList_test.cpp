@@ -82,12 +82,20 @@ TEST(ResList, Verdicts) {
         {"{\"sign\":\"vx\",\"xlist\":[[1,\"p\",\"m\",1.5]]}", 0, ListVerdict::FormatError, 0, 0},
         {"{\"sign\":\"vx\",\"xlist\":[" + item(1, "../p.zip") + "]}", 0, ListVerdict::FormatError, 0, 0},
         {"{\"sign\":\"vx\",\"xlist\":[" + item(1, "C:p.zip") + "]}", 0, ListVerdict::FormatError, 0, 0},
+        // The same package file twice, however it is spelled, even below the serial.
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(1, "p.zip") + "," + item(2, "p.zip") + "]}", 0, ListVerdict::FormatError, 0, 0},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(1, "a/p.zip") + "," + item(2, "A\\\\P.ZIP") + "]}", 0, ListVerdict::FormatError, 0, 0},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(1, "a//./p.zip") + "," + item(2, "a/p.zip. ") + "]}", 9, ListVerdict::FormatError, 0, 0},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(1, "./.") + "]}", 0, ListVerdict::FormatError, 0, 0},  // names no file
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(1, "a/p.zip") + "," + item(2, "b/p.zip") + "]}", 0, ListVerdict::Queue, 2, 2},
         {"{\"sign\":\"vy\",\"xlist\":[" + item(9) + "]}", 0, ListVerdict::SignDiffers, 0, 0},
         {"{\"sign\":\"vx\",\"xlist\":[]}", 0, ListVerdict::NothingNewer, 0, 0},
-        {"{\"sign\":\"vx\",\"xlist\":[" + item(5) + "," + item(3) + "]}", 4, ListVerdict::NothingNewer, 0, 3},
-        {"{\"sign\":\"vx\",\"xlist\":[" + item(3) + "," + item(5) + "]}", 4, ListVerdict::Queue, 1, 5},
-        {"{\"sign\":\"vx\",\"xlist\":[" + item(1) + "," + item(2) + "," + item(3) + "]}", 0, ListVerdict::Queue, 3, 3},
-        {"{\"sign\":\"vx\",\"xlist\":[" + item(6) + "," + item(2) + "," + item(7) + "]}", 5, ListVerdict::Queue, 2, 7},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(5, "p5.zip") + "," + item(3, "p3.zip") + "]}", 4, ListVerdict::NothingNewer, 0, 3},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(3, "p3.zip") + "," + item(5, "p5.zip") + "]}", 4, ListVerdict::Queue, 1, 5},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(1, "p1.zip") + "," + item(2, "p2.zip") + "," + item(3, "p3.zip") + "]}", 0,
+         ListVerdict::Queue, 3, 3},
+        {"{\"sign\":\"vx\",\"xlist\":[" + item(6, "p6.zip") + "," + item(2, "p2.zip") + "," + item(7, "p7.zip") + "]}", 5,
+         ListVerdict::Queue, 2, 7},
     };
     for (const Case& c : cases) {
         const ListResult r = evaluateResList(c.body, "vx", c.realSerial);

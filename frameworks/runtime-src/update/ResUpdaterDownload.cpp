@@ -25,6 +25,8 @@ namespace {
 constexpr int kCurlRangeError = 33;         // CURLE_RANGE_ERROR
 constexpr int kCurlAbortedByCallback = 42;  // CURLE_ABORTED_BY_CALLBACK
 constexpr long kRangeNotSatisfiable = 416;
+// What libcurl itself reports when the body cannot be written (CURLE_WRITE_ERROR).
+constexpr int kCurlWriteError = 23;
 
 struct FileCloser {
     void operator()(FILE* f) const { std::fclose(f); }
@@ -84,7 +86,14 @@ bool downloadFile(UpdateRun& run, int i, TransferSession* session) {
             return run.isCancelled();
         };
         outcome = run.transport->fetchPackage(fetch);
-    }  // closed here, before any rename or removal
+        // Closed here, before any rename or removal. When the last bytes
+        // cannot be flushed the file is short but still a prefix of the
+        // package, so it stays for the next attempt to resume. The explicit
+        // fflush: wine's fclose returns 0 even when its own flush failed.
+        const bool flushed = std::fflush(file.get()) == 0;
+        const bool closed = std::fclose(file.release()) == 0;
+        if (!(flushed && closed) && outcome.curlCode == 0) outcome.curlCode = kCurlWriteError;
+    }
 
     const bool written = outcome.written > 0;
     if (outcome.curlCode == kCurlRangeError || outcome.httpStatus == kRangeNotSatisfiable || !written) {

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <fcntl.h>
+#include <io.h>
 #include <map>
 #include <mutex>
 #include <set>
@@ -44,6 +46,7 @@ struct Scripted {
     bool gate = false;             // hold the transfer until released (or aborted)
     size_t gateAfter = 0;          // bytes written before the gate
     int chunk = 4096;
+    bool failFlushAtClose = false;  // the bytes still buffered cannot reach the disk
 };
 
 struct FetchRecord {
@@ -143,8 +146,17 @@ private:
             }
         }
         if (!send(limit)) return aborted(out);
+        if (s.failFlushAtClose) breakFlush(fetch.file);
         out.curlCode = s.curlCode;
         return out;
+    }
+    // Puts a read-only descriptor under the stream: the buffered tail's
+    // write fails when the engine closes the file, as on a full disk.
+    static void breakFlush(FILE* file) {
+        const int readOnly = _open((layout().game + "vexa/ResSignSn").c_str(), _O_RDONLY | _O_BINARY);
+        ASSERT_GE(readOnly, 0);
+        ASSERT_EQ(_dup2(readOnly, _fileno(file)), 0);
+        _close(readOnly);
     }
     static FetchOutcome aborted(FetchOutcome out) {
         out.curlCode = 42;
@@ -524,6 +536,43 @@ TEST_F(EngineTest, PackageOutcomes) {
         }
         recorder = Recorder();
     }
+}
+
+TEST_F(EngineTest, FailedFlushOfTheTempIsAResumableTransferError) {
+    shipped("vx 0");
+    std::string payload;  // incompressible, so the zip spans several stream buffers
+    uint32_t seed = 12345;
+    for (int i = 0; i < 20000; ++i) payload += static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+    const std::string p = package("p", {{"blob.bin", payload}});
+    const std::string url = std::string(kBase) + "p.zip";
+    listOf("vx", {{1, "p.zip", p}});
+    Scripted broken{p};
+    broken.chunk = 1000;  // below the stream's buffer, so a tail is still buffered at the close
+    broken.failFlushAtClose = true;
+    transport->script(url, broken);
+    startEngine();
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(recorder.events.back(), "error");
+    EXPECT_EQ(recorder.errorId, 1);
+    EXPECT_EQ(recorder.errorMsg, "23,200");
+    EXPECT_FALSE(exists(layout().downloads + "p.zip"));
+    std::string temp;
+    ASSERT_TRUE(readFile(layout().downloads + "p.zip.temp", &temp));
+    ASSERT_GT(temp.size(), 0u);
+    ASSERT_LT(temp.size(), p.size());
+    EXPECT_EQ(temp, p.substr(0, temp.size()));
+
+    // The next run resumes from what reached the disk.
+    recorder = Recorder();
+    transport->script(url, {p});
+    startEngine();
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(recorder.events.back(), "finished");
+    const auto fetches = transport->fetches();
+    ASSERT_EQ(fetches.size(), 2u);
+    EXPECT_EQ(fetches[1].resumeFrom, static_cast<int64_t>(temp.size()));
+    std::string unpacked;
+    EXPECT_TRUE(readFile(layout().resources + "blob.bin", &unpacked) && unpacked == payload);
 }
 
 TEST_F(EngineTest, PackageInAMissingSubfolderCannotOpenItsTemp) {

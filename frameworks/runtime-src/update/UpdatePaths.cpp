@@ -14,8 +14,9 @@
 using cocos2d::FileUtils;
 
 const std::string& getResourcesDir() {
-    // Magic-static initialisation is thread-safe; the unpacking thread uses it too.
-    static const std::string dir = FileUtils::getInstance()->getWritablePath() + "auc/Resources/";
+    // Magic-static initialisation is thread-safe; the unpacking thread uses it
+    // too, and may still run at exit: never destroyed.
+    static const std::string& dir = *new std::string(FileUtils::getInstance()->getWritablePath() + "auc/Resources/");
     return dir;
 }
 
@@ -55,7 +56,9 @@ std::wstring caBundleWidePath() {
 
 const CaBundle& updateCaBundle() {
     static std::once_flag once;
-    static CaBundle bundle;
+    // Never destroyed: static destructors run when wWinMain returns, while
+    // detached download workers may still be reading the bundle.
+    static CaBundle& bundle = *new CaBundle;
     std::call_once(once, [] {
         bundle.path = getCaBundlePath();
         const std::wstring wide = caBundleWidePath();

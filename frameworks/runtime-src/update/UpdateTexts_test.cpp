@@ -11,19 +11,41 @@ using autoupdatetest::TextsSnapshot;
 
 namespace {
 
-TEST(UpdateTexts, StartAsTheirKeys) {
-    // No table has been loaded in this process yet at static initialisation;
-    // the snapshot keeps the values of the other tests out of the way.
-    const std::map<std::string, const std::string*> texts = {
-        {"au_checkupdate", &au_checkupdate}, {"au_update", &au_update},     {"reserr_0", &reserr_0},
-        {"reserr_1_0", &reserr_1_0},         {"reserr_1_1", &reserr_1_1},   {"reserr_2", &reserr_2},
-        {"reserr_3", &reserr_3},             {"alert_title", &alert_title}, {"alert_retry", &alert_retry},
-        {"gwerr_net", &gwerr_net},           {"gwerr_json", &gwerr_json},
-    };
-    for (const auto& entry : texts) EXPECT_EQ(*entry.second, entry.first);
+const std::map<std::string, std::string*> kTexts = {
+    {"au_checkupdate", &au_checkupdate}, {"au_update", &au_update},     {"reserr_0", &reserr_0},
+    {"reserr_1_0", &reserr_1_0},         {"reserr_1_1", &reserr_1_1},   {"reserr_2", &reserr_2},
+    {"reserr_3", &reserr_3},             {"alert_title", &alert_title}, {"alert_retry", &alert_retry},
+    {"gwerr_net", &gwerr_net},           {"gwerr_json", &gwerr_json},
+};
+
+// The texts as the process started with them, taken before any test runs
+// (after static initialisation), whatever order the tests run in.
+class TextsAtStart : public ::testing::Environment {
+public:
+    void SetUp() override {
+        for (const auto& entry : kTexts) values[entry.first] = *entry.second;
+    }
+    static std::map<std::string, std::string> values;
+};
+std::map<std::string, std::string> TextsAtStart::values;
+const ::testing::Environment* const kTextsAtStart = ::testing::AddGlobalTestEnvironment(new TextsAtStart);
+
+// Each case starts from every text equal to its key and leaves the texts as
+// it found them.
+class UpdateTexts : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const auto& entry : kTexts) *entry.second = entry.first;
+    }
+    TextsSnapshot keep;
+};
+
+TEST_F(UpdateTexts, StartAsTheirKeys) {
+    ASSERT_EQ(TextsAtStart::values.size(), kTexts.size());
+    for (const auto& entry : TextsAtStart::values) EXPECT_EQ(entry.second, entry.first);
 }
 
-TEST(UpdateTexts, TableCodeOfTheSystemLanguage) {
+TEST_F(UpdateTexts, TableCodeOfTheSystemLanguage) {
     const struct {
         const char* system;
         const char* table;
@@ -33,7 +55,7 @@ TEST(UpdateTexts, TableCodeOfTheSystemLanguage) {
 }
 
 // The texts after loading a table on a system, with the log line it makes.
-TEST(UpdateTexts, ChoiceOfTheTable) {
+TEST_F(UpdateTexts, ChoiceOfTheTable) {
     const struct {
         const char* name;
         std::string json;
@@ -70,7 +92,7 @@ TEST(UpdateTexts, ChoiceOfTheTable) {
     }
 }
 
-TEST(UpdateTexts, AllElevenKeysAreRead) {
+TEST_F(UpdateTexts, AllElevenKeysAreRead) {
     TextsSnapshot keep;
     loadLanguageTable(R"({"vi":{"au_checkupdate":"1","au_update":"2","reserr_0":"3","reserr_1_0":"4",)"
                       R"("reserr_1_1":"5","reserr_2":"6","reserr_3":"7","alert_title":"8","alert_retry":"9",)"
@@ -81,7 +103,7 @@ TEST(UpdateTexts, AllElevenKeysAreRead) {
               (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "Lỗi kết nối"}));
 }
 
-TEST(UpdateTexts, UnreadableTableKeepsTheTexts) {
+TEST_F(UpdateTexts, UnreadableTableKeepsTheTexts) {
     const struct {
         std::string json;
         int code;

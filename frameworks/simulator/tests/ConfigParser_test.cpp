@@ -3,6 +3,7 @@
 // run (the library makes its asserts fatal), so the wrong-type rows also
 // prove that every access is type-checked.
 #include "ConfigParser.h"
+#include "LogHook.h"
 
 #include "TempDir.h"
 #include "base/CCConsole.h"

@@ -1,6 +1,7 @@
 // The configuration dump: the exact engine log lines, captured with the
 // engine's log hook.
 #include "ProjectConfig/ProjectConfig.h"
+#include "LogHook.h"
 
 #include "base/CCConsole.h"
 

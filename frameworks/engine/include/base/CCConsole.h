@@ -4,7 +4,6 @@
 // engine log apart from the Windows debug output the host writes itself.
 #pragma once
 
-#include <functional>
 #include <string>
 
 namespace cocos2d {
@@ -18,9 +17,5 @@ void log(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
-
-// Test hook: receives each formatted message (without the added "\n").
-// An empty function removes it. Standard output is written either way.
-void setLogHook(std::function<void(const std::string&)> hook);
 
 } // namespace cocos2d

@@ -4,9 +4,10 @@
 // at once.
 #include "base/CCConsole.h"
 
+#include "base/LogTap.h"
+
 #include <cstdarg>
 #include <cstdio>
-#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -16,21 +17,6 @@ namespace {
 std::mutex& writeMutex() {
     static std::mutex m;
     return m;
-}
-
-std::mutex& hookMutex() {
-    static std::mutex m;
-    return m;
-}
-
-std::shared_ptr<std::function<void(const std::string&)>>& hookSlot() {
-    static std::shared_ptr<std::function<void(const std::string&)>> hook;
-    return hook;
-}
-
-std::shared_ptr<std::function<void(const std::string&)>> currentHook() {
-    std::lock_guard<std::mutex> lock(hookMutex());
-    return hookSlot();
 }
 
 } // namespace
@@ -47,20 +33,13 @@ void log(const char* format, ...) {
     if (n > kMaxLogLength) n = kMaxLogLength; // truncated by vsnprintf
     const size_t len = static_cast<size_t>(n);
 
-    // The hook runs outside every lock so it may log itself.
-    if (auto hook = currentHook()) (*hook)(std::string(buffer.data(), len));
+    // Outside every lock, so that a tap may log itself.
+    tapLogLine(buffer.data(), len);
 
     buffer[len] = '\n';
     std::lock_guard<std::mutex> lock(writeMutex());
     fwrite(buffer.data(), 1, len + 1, stdout);
     fflush(stdout);
-}
-
-void setLogHook(std::function<void(const std::string&)> hook) {
-    std::shared_ptr<std::function<void(const std::string&)>> next;
-    if (hook) next = std::make_shared<std::function<void(const std::string&)>>(std::move(hook));
-    std::lock_guard<std::mutex> lock(hookMutex());
-    hookSlot() = std::move(next);
 }
 
 } // namespace cocos2d

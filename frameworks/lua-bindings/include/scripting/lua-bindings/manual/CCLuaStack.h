@@ -6,7 +6,6 @@
 
 #include "lua.hpp"
 
-#include <functional>
 #include <string>
 #include <thread>
 
@@ -53,11 +52,6 @@ public:
     // decrypted first; one that does not decrypt is a load error. A UTF-8 BOM
     // in front of the source is skipped.
     int luaLoadBuffer(lua_State* L, const char* chunk, int chunkSize, const char* chunkName);
-
-    // Test seam: sees every setXXTEAKeyAndSign call on any stack, with the
-    // bytes as given. An empty function removes it.
-    using KeyAndSignObserver = std::function<void(const std::string& key, const std::string& sign)>;
-    static void setKeyAndSignObserver(KeyAndSignObserver observer);
 
 private:
     void checkThread(const char* where) const;
