@@ -6,6 +6,7 @@
 #include "platform/NativeBridgeTestSupport.h"
 #include "platform/StorageTestSupport.h"
 
+#include "LogHook.h"
 #include "base/CCConsole.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
