@@ -1,96 +1,114 @@
 #!/usr/bin/env bash
 # Brings a machine up to what the build and the tests need, then builds the
-# cross-compiled third-party libraries into <deps-dir>/prefix.
-#   tools/deps.sh [--arch i686|x86_64] [deps-dir]      (defaults: i686, build/deps-<arch>)
-# Quick when everything is present: packages are checked with dpkg, and each
-# library is rebuilt only when its source tarball or this script changed.
+# cross-compiled third-party libraries from Debian's source packages.
+#   tools/deps.sh [--arch i686|x86_64] [--packages-only] [link]
+# The libraries go to <cache>/deps/<arch>-<key>/prefix, outside the clone
+# (<cache> is /var/cache/gamehost, or ~/.cache/gamehost when that is not
+# writable; GAMEHOST_CACHE overrides it). <key> is a hash of this script, the
+# toolchain file and the release, so a clean clone reuses the libraries a
+# machine built once and a changed input builds them again. <link> (default
+# build/deps-<arch>) is made a symbolic link to that folder.
+# Quick when everything is present: packages are checked with dpkg, sources
+# are fetched once, and each library is rebuilt only when its stamp differs.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
+source "$here/tools/i386.sh"
 arch=i686
-if [ "${1:-}" = --arch ]; then arch=$2; shift 2; fi
+packages_only=0
+while [ $# -gt 0 ]; do
+  case $1 in
+    --arch) arch=$2; shift 2;;
+    --packages-only) packages_only=1; shift;;
+    *) break;;
+  esac
+done
 case $arch in i686|x86_64) ;; *) echo "unknown arch $arch" >&2; exit 2;; esac
-build=${1:-$here/build/deps-$arch}
-mkdir -p "$build"
-build=$(cd "$build" && pwd)
-prefix=$build/prefix
-work=$build/work
-src=${DEPS_SRC_CACHE:-$here/build/deps-src}  # shared by every build folder
-jobs=$(nproc)
+link=${1:-$here/build/deps-$arch}
+jobs=${HOST_BUILD_JOBS:-$(nproc)}  # HOST_BUILD_JOBS caps it on a shared machine
 
-log() { printf '[deps] %s\n' "$*"; }
+log() { printf '[deps] %s\n' "$*" >&2; }
+die() { printf '[deps] error: %s\n' "$*" >&2; exit 1; }
 
 # --- packages ---------------------------------------------------------------
 need_pkgs=(g++-mingw-w64-i686 gcc-mingw-w64-i686 g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64 libz-mingw-w64-dev rapidjson-dev
            wine wine32:i386 wine64 xvfb x11-apps x11-utils x11-xserver-utils imagemagick
            libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 gcc-multilib
-           cmake make dpkg-dev python3 googletest fonts-dejavu-core openssl)
+           cmake make dpkg-dev python3 googletest fonts-dejavu-core openssl
+           protobuf-compiler luajit)
 missing=()
 for p in "${need_pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-apt_updated=0
-apt_update() {
-  [ $apt_updated = 1 ] && return 0
-  # Third-party lists configured on some machines may be unreachable; Debian's own must work.
-  apt-get update -qq || log "apt-get update reported errors (continuing with what was fetched)"
-  apt_updated=1
-}
 if [ ${#missing[@]} -gt 0 ]; then
   log "installing: ${missing[*]}"
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
-  apt_update
+  # Third-party lists configured on some machines may be unreachable; Debian's own must work.
+  apt-get update -qq || log "apt-get update reported errors (continuing with what was fetched)"
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+[ $packages_only = 1 ] && exit 0
 
-# Some kernels run no 32-bit Linux programs; LuaJIT's 32-bit build tools then run under qemu.
-runs_i386() {
-  local t
-  t=$(mktemp -d)
-  printf 'int main(void){return 0;}\n' >"$t/p.c"
-  gcc -m32 "$t/p.c" -o "$t/p" 2>/dev/null && "$t/p" 2>/dev/null
-  local rc=$?
-  rm -rf "$t"
-  return $rc
-}
-host_tool_runner=
-if [ "$arch" = i686 ] && ! runs_i386; then
-  if ! command -v qemu-i386-static >/dev/null; then
-    log "installing qemu-user-static (this kernel runs no 32-bit programs)"
-    apt_update
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends qemu-user-static
-  fi
-  host_tool_runner=qemu-i386-static
+# --- where the libraries go -------------------------------------------------
+cache=$(gamehost_cache)
+codename=$(debian_codename) || die "cannot tell this machine's Debian release"
+toolchain=$here/cmake/mingw-$arch.cmake
+key=$( (echo "$arch $codename"; cat "$0" "$toolchain") | sha256sum | cut -c1-16)
+build=$cache/deps/$arch-$key
+prefix=$build/prefix
+work=$build/work
+src=$cache/deps-src/$codename  # fetched once, shared by every build folder
+mkdir -p "$src" "$work" "$prefix"
+exec 9>"$build.lock"
+flock 9  # another clone building the same libraries: wait for it, then reuse
+if [ -L "$link" ] || [ ! -e "$link" ]; then
+  ln -sfn "$build" "$link"
+elif [ -d "$link" ]; then  # a build folder of the older in-clone layout
+  rm -rf "$link"; ln -s "$build" "$link"
 fi
 
-# deb-src entries for Debian's own suites, so `apt-get source` works.
-srclist=/etc/apt/sources.list.d/host-deb-src.sources
-if [ ! -f "$srclist" ]; then
-  log "adding deb-src entries"
-  cat >"$srclist" <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
-  apt_updated=0
+# LuaJIT's build tools are 32-bit programs for a 32-bit target.
+host_tool_runner=
+if [ "$arch" = i686 ]; then
+  i386_setup
+  case $I386_MODE in
+    native|qemu) ;;
+    *) [ -n "$I386_RUNNER" ] || die "LuaJIT's 32-bit build tools cannot run on this machine (see the [i386] line)"
+       host_tool_runner=$I386_RUNNER;;
+  esac
 fi
 
 # --- sources ----------------------------------------------------------------
-mkdir -p "$src" "$work" "$prefix"
-fetch_source() { # name -> prints the original tarball path
-  local name=$1
-  local tarball
-  tarball=$(ls "$src"/"$name"_*.orig.tar.* 2>/dev/null | grep -v '\.asc$' | head -n1 || true)
-  if [ -z "$tarball" ]; then
-    apt_update
-    (cd "$src" && apt-get source --download-only -qq "$name" >&2)
-    tarball=$(ls "$src"/"$name"_*.orig.tar.* | grep -v '\.asc$' | head -n1)
+# check_source <dsc>: every file the .dsc lists is present with its checksum,
+# the Debian changes among them.
+check_source() {
+  local dsc=$1 dir sum size file changes=0 native=0 listed=0
+  dir=$(dirname "$dsc")
+  grep -q '^Format: .*native' "$dsc" && native=1
+  while read -r sum size file; do
+    listed=$((listed + 1))
+    [ -f "$dir/$file" ] || die "$(basename "$dsc") lists $file, which was not fetched"
+    [ "$(sha256sum "$dir/$file" | cut -d' ' -f1)" = "$sum" ] || die "$file does not match its checksum in $(basename "$dsc")"
+    case $file in *.debian.tar.*|*.diff.gz) changes=1;; esac
+  done < <(sed -n '/^Checksums-Sha256:/,/^[^ ]/{/^ /p}' "$dsc")
+  [ $listed -gt 0 ] || die "$(basename "$dsc") lists no files"
+  [ $changes = 1 ] || [ $native = 1 ] || die "the Debian changes of $(basename "$dsc") are missing"
+}
+fetch_source() { # name -> prints the path of its .dsc, fetched from this machine's release
+  local name=$1 dsc
+  dsc=$(ls "$src/${name}"_*.dsc 2>/dev/null | sort -V | tail -n1 || true)
+  if [ -z "$dsc" ]; then
+    log "fetching the source package $name from $codename"
+    private_apt_setup || die "no source entry to fetch $name from"
+    (cd "$src" && private_apt source --download-only -qq "$name/$codename" >&2) \
+      || die "could not fetch the source package $name from $codename"
+    dsc=$(ls "$src/${name}"_*.dsc 2>/dev/null | sort -V | tail -n1 || true)
+    [ -n "$dsc" ] || die "fetching $name from $codename gave no .dsc"
   fi
-  printf '%s\n' "$tarball"
+  check_source "$dsc"
+  printf '%s\n' "$dsc"
 }
 stamp_ok() { # name inputs... ; true when the stamp matches the inputs
   local name=$1; shift
@@ -102,27 +120,37 @@ stamp_write() {
   local name=$1; shift
   (echo "$arch"; cat "$@" "$0") | sha256sum | cut -d' ' -f1 >"$prefix/.$name.stamp"
 }
-unpack() { # tarball dir; some tarballs have one top folder, some none
-  rm -rf "$2" "$2.tmp"; mkdir -p "$2.tmp"
-  tar -xf "$1" -C "$2.tmp"
-  local top
-  top=$(ls -A "$2.tmp")
-  if [ "$(printf '%s\n' "$top" | wc -l)" = 1 ] && [ -d "$2.tmp/$top" ]; then
-    mv "$2.tmp/$top" "$2"; rmdir "$2.tmp"
-  else
-    mv "$2.tmp" "$2"
-  fi
+unpack() { # dsc dir: the original sources with Debian's changes applied
+  rm -rf "$2"
+  # (the checksums were checked above; the uploader's signature needs a keyring this machine may lack)
+  dpkg-source --no-check -q -x "$1" "$2" >/dev/null
+}
+# check_headers <include-dir>... -- <header>...: each header compiles for the
+# target with only these include folders, as the build includes it.
+check_headers() {
+  local dirs=() h
+  while [ "$1" != -- ]; do dirs+=(-I"$1"); shift; done; shift
+  for h in "$@"; do
+    printf '#include <%s>\n' "$h" | $cross-g++-posix -x c++ -fsyntax-only -DCURL_STATICLIB "${dirs[@]}" - \
+      || die "installed header $h does not compile with ${dirs[*]}"
+  done
 }
 
-toolchain=$here/cmake/mingw-$arch.cmake
 cross=$arch-w64-mingw32
-if [ $arch = i686 ]; then host_cc="gcc -m32"; else host_cc=gcc; fi
+if [ $arch = i686 ]; then
+  host_cc="gcc -m32"
+  # The product's float arithmetic is SSE2's, as on the target platform's own compilers.
+  target_cflags="-msse2 -mfpmath=sse"
+else
+  host_cc=gcc
+  target_cflags=
+fi
 
 # --- LuaJIT -----------------------------------------------------------------
-luajit_tar=$(fetch_source luajit)
-if ! stamp_ok luajit "$luajit_tar"; then
+luajit_dsc=$(fetch_source luajit)
+if ! stamp_ok luajit "$luajit_dsc"; then
   log "building LuaJIT"
-  unpack "$luajit_tar" "$work/luajit"
+  unpack "$luajit_dsc" "$work/luajit"
   runner_args=()
   if [ -n "$host_tool_runner" ]; then
     runner_args=(HOST_ALDFLAGS=-static "MINILUA_X=$host_tool_runner host/minilua"
@@ -133,14 +161,15 @@ if ! stamp_ok luajit "$luajit_tar"; then
   mkdir -p "$prefix/include/luajit" "$prefix/lib"
   cp "$work/luajit/src/"{lua.h,lualib.h,lauxlib.h,luaconf.h,lua.hpp,luajit.h} "$prefix/include/luajit/"
   cp "$work/luajit/src/libluajit.a" "$prefix/lib/"
-  stamp_write luajit "$luajit_tar"
+  stamp_write luajit "$luajit_dsc"
 fi
+check_headers "$prefix/include/luajit" -- lua.hpp luajit.h
 
 # --- libcurl ----------------------------------------------------------------
-curl_tar=$(fetch_source curl)
-if ! stamp_ok curl "$curl_tar" "$toolchain"; then
+curl_dsc=$(fetch_source curl)
+if ! stamp_ok curl "$curl_dsc" "$toolchain"; then
   log "building libcurl"
-  unpack "$curl_tar" "$work/curl"
+  unpack "$curl_dsc" "$work/curl"
   cmake -S "$work/curl" -B "$work/curl/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
         -DBUILD_SHARED_LIBS=OFF -DCURL_USE_SCHANNEL=ON -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF \
@@ -148,22 +177,24 @@ if ! stamp_ok curl "$curl_tar" "$toolchain"; then
         -DENABLE_UNICODE=OFF -DCURL_DISABLE_LDAP=ON -DHTTP_ONLY=ON >/dev/null
   cmake --build "$work/curl/build" -j"$jobs" >/dev/null
   cmake --install "$work/curl/build" >/dev/null
-  stamp_write curl "$curl_tar" "$toolchain"
+  stamp_write curl "$curl_dsc" "$toolchain"
 fi
+check_headers "$prefix/include" -- curl/curl.h
 
 # --- minizip (zlib's contrib, against the target zlib) ----------------------
-zlib_tar=$(fetch_source zlib)
-if ! stamp_ok minizip "$zlib_tar"; then
+zlib_dsc=$(fetch_source zlib)
+if ! stamp_ok minizip "$zlib_dsc"; then
   log "building minizip"
-  unpack "$zlib_tar" "$work/zlib"
+  unpack "$zlib_dsc" "$work/zlib"
   mz=$work/zlib/contrib/minizip
   mkdir -p "$work/minizip" "$prefix/include/minizip"
   for f in ioapi unzip zip iowin32; do
-    $cross-gcc-posix -O2 -c "$mz/$f.c" -o "$work/minizip/$f.o" -DNOCRYPT -DNOUNCRYPT
+    $cross-gcc-posix -O2 $target_cflags -c "$mz/$f.c" -o "$work/minizip/$f.o" -DNOCRYPT -DNOUNCRYPT
   done
   $cross-ar rcs "$prefix/lib/libminizip.a" "$work/minizip/"*.o
   cp "$mz/"{ioapi.h,unzip.h,zip.h,iowin32.h} "$prefix/include/minizip/"
-  stamp_write minizip "$zlib_tar"
+  stamp_write minizip "$zlib_dsc"
 fi
+check_headers "$prefix/include/minizip" -- unzip.h zip.h ioapi.h iowin32.h
 
 log "ready: $prefix"
