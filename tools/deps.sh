@@ -63,6 +63,11 @@ src=$cache/deps-src/$codename  # fetched once, shared by every build folder
 mkdir -p "$src" "$work" "$prefix"
 exec 9>"$build.lock"
 flock 9  # another clone building the same libraries: wait for it, then reuse
+touch "$build"
+# Libraries of inputs no clone has asked for in a month go.
+find "$cache/deps" -mindepth 1 -maxdepth 1 -type d -name "$arch-*" ! -name "$arch-$key" -mtime +30 \
+     -exec sh -c 'rm -rf "$1" "$1.lock"' prune {} \; 2>/dev/null || true
+mkdir -p "$(dirname "$link")"
 if [ -L "$link" ] || [ ! -e "$link" ]; then
   ln -sfn "$build" "$link"
 elif [ -d "$link" ]; then  # a build folder of the older in-clone layout
@@ -126,12 +131,13 @@ unpack() { # dsc dir: the original sources with Debian's changes applied
   dpkg-source --no-check -q -x "$1" "$2" >/dev/null
 }
 # check_headers <include-dir>... -- <header>...: each header compiles for the
-# target with only these include folders, as the build includes it.
+# target with only these include folders, as the build includes it
+# ("a.h+b.h": b.h after a.h, for a header that needs another one first).
 check_headers() {
   local dirs=() h
   while [ "$1" != -- ]; do dirs+=(-I"$1"); shift; done; shift
   for h in "$@"; do
-    printf '#include <%s>\n' "$h" | $cross-g++-posix -x c++ -fsyntax-only -DCURL_STATICLIB "${dirs[@]}" - \
+    printf '#include <%s>\n' ${h//+/ } | $cross-g++-posix -x c++ -fsyntax-only -DCURL_STATICLIB "${dirs[@]}" - \
       || die "installed header $h does not compile with ${dirs[*]}"
   done
 }
@@ -195,6 +201,6 @@ if ! stamp_ok minizip "$zlib_dsc"; then
   cp "$mz/"{ioapi.h,unzip.h,zip.h,iowin32.h} "$prefix/include/minizip/"
   stamp_write minizip "$zlib_dsc"
 fi
-check_headers "$prefix/include/minizip" -- unzip.h zip.h ioapi.h iowin32.h
+check_headers "$prefix/include/minizip" -- unzip.h zip.h ioapi.h windows.h+zip.h+iowin32.h
 
 log "ready: $prefix"
