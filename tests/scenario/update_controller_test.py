@@ -310,6 +310,7 @@ class TlsWaitScenarios(unittest.TestCase):
             lead = run.request - run.warmup_start
             seen.append("delay %.1f s: warm-up %d ms, request %.1f s after its start, %s"
                         % (delay, run.warmup_ms, lead, run.waits[0].group(2) if run.waits else "no wait"))
+            print(seen[-1], file=sys.stderr)
             if run.code == 0:
                 overhead = run.warmup_ms / 1000 - delay
             if not run.waits:
@@ -333,7 +334,7 @@ class TlsWaitScenarios(unittest.TestCase):
         # The stalled warm-up ends by its 3 s connect time-out, so the wait
         # can reach its limit only when the first request comes within 1.5 s
         # of the warm-up's start; a busy machine may take longer to get there.
-        slow_starts = 0
+        slow_starts, leads = 0, []
         for _ in range(self.ATTEMPTS):
             run = self.run_with_handshake_delay(6)
             warmup_ms, code, waits = run.warmup_ms, run.code, run.waits
@@ -342,6 +343,7 @@ class TlsWaitScenarios(unittest.TestCase):
             self.assertEqual(len(waits), 1)
             if waits[0].group(2) == "lam nong da xong" and warmup_ms - int(waits[0].group(1)) > 1400:
                 slow_starts += 1
+                leads.append("%.1f s" % (run.request - run.warmup_start))
                 continue
             self.assertEqual(waits[0].group(2), "HET HAN, luong lam nong chua xong")
             self.assertGreaterEqual(int(waits[0].group(1)), 1500)
@@ -351,8 +353,8 @@ class TlsWaitScenarios(unittest.TestCase):
             self.assertLess(warmup_ms, 5500)
             return
         if slow_starts:
-            self.skipTest("the first gateway request came more than 1.5 s after the warm-up started, %d times"
-                          % slow_starts)
+            self.skipTest("the first gateway request came more than 1.5 s after the warm-up started, %d times (%s)"
+                          % (slow_starts, ", ".join(leads)))
         self.fail("the fixture server never held the handshake for the whole run")
 
 
