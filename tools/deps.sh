@@ -86,33 +86,51 @@ if [ "$arch" = i686 ]; then
 fi
 
 # --- sources ----------------------------------------------------------------
-# check_source <dsc>: every file the .dsc lists is present with its checksum,
-# the Debian changes among them.
-check_source() {
-  local dsc=$1 dir sum size file changes=0 native=0 listed=0
+# source_problem <dsc> [1]: says what is wrong with a fetched source package
+# (a file its .dsc lists missing or altered, no Debian changes); nothing when it
+# is whole. With 1, missing Debian changes are allowed (fetch_source --orig-only).
+source_problem() {
+  local dsc=$1 orig_only=${2:-0} dir sum size file changes=0 native=0 listed=0
   dir=$(dirname "$dsc")
   grep -q '^Format: .*native' "$dsc" && native=1
   while read -r sum size file; do
     listed=$((listed + 1))
-    [ -f "$dir/$file" ] || die "$(basename "$dsc") lists $file, which was not fetched"
-    [ "$(sha256sum "$dir/$file" | cut -d' ' -f1)" = "$sum" ] || die "$file does not match its checksum in $(basename "$dsc")"
+    case $file in *.debian.tar.*|*.diff.gz) [ ! -f "$dir/$file" ] && [ "$orig_only" = 1 ] && continue;; esac
+    if [ ! -f "$dir/$file" ]; then echo "$(basename "$dsc") lists $file, which was not fetched"; return; fi
+    if [ "$(sha256sum "$dir/$file" | cut -d' ' -f1)" != "$sum" ]; then
+      echo "$file does not match its checksum in $(basename "$dsc")"; return
+    fi
     case $file in *.debian.tar.*|*.diff.gz) changes=1;; esac
   done < <(sed -n '/^Checksums-Sha256:/,/^[^ ]/{/^ /p}' "$dsc")
-  [ $listed -gt 0 ] || die "$(basename "$dsc") lists no files"
-  [ $changes = 1 ] || [ $native = 1 ] || die "the Debian changes of $(basename "$dsc") are missing"
+  if [ $listed = 0 ]; then echo "$(basename "$dsc") lists no files"; return; fi
+  [ $changes = 1 ] || [ $native = 1 ] || [ "$orig_only" = 1 ] || echo "the Debian changes of $(basename "$dsc") are missing"
 }
-fetch_source() { # name -> prints the path of its .dsc, fetched from this machine's release
-  local name=$1 dsc
+has_debian_changes() { # dsc
+  local f
+  for f in "${1%/*}/$(basename "${1%.dsc}")".{debian.tar.xz,debian.tar.gz,debian.tar.bz2,diff.gz}; do
+    [ -f "$f" ] && return 0
+  done
+  return 1
+}
+# fetch_source <name> [--orig-only] -> prints the path of its .dsc, fetched
+# once from this machine's release. --orig-only: a package whose Debian changes
+# the mirror lacks is built from its original sources alone, said in a log line.
+fetch_source() {
+  local name=$1 orig_only=0 dsc problem
+  [ "${2:-}" = --orig-only ] && orig_only=1
   dsc=$(ls "$src/${name}"_*.dsc 2>/dev/null | sort -V | tail -n1 || true)
-  if [ -z "$dsc" ]; then
+  if [ -z "$dsc" ] || [ -n "$(source_problem "$dsc" $orig_only)" ]; then
     log "fetching the source package $name from $codename"
     private_apt_setup || die "no source entry to fetch $name from"
-    (cd "$src" && private_apt source --download-only -qq "$name/$codename" >&2) \
+    (cd "$src" && private_apt source --download-only -qq "$name/$codename" >&2) || [ $orig_only = 1 ] \
       || die "could not fetch the source package $name from $codename"
     dsc=$(ls "$src/${name}"_*.dsc 2>/dev/null | sort -V | tail -n1 || true)
     [ -n "$dsc" ] || die "fetching $name from $codename gave no .dsc"
   fi
-  check_source "$dsc"
+  problem=$(source_problem "$dsc" $orig_only)
+  [ -z "$problem" ] || die "$problem"
+  has_debian_changes "$dsc" || grep -q '^Format: .*native' "$dsc" \
+    || log "$name: no Debian changes on the mirror for $(basename "$dsc"): building its original sources alone"
   printf '%s\n' "$dsc"
 }
 stamp_ok() { # name inputs... ; true when the stamp matches the inputs
@@ -125,10 +143,23 @@ stamp_write() {
   local name=$1; shift
   (echo "$arch"; cat "$@" "$0") | sha256sum | cut -d' ' -f1 >"$prefix/.$name.stamp"
 }
-unpack() { # dsc dir: the original sources with Debian's changes applied
-  rm -rf "$2"
-  # (the checksums were checked above; the uploader's signature needs a keyring this machine may lack)
-  dpkg-source --no-check -q -x "$1" "$2" >/dev/null
+unpack() { # dsc dir: the original sources with Debian's changes applied (when there are any)
+  rm -rf "$2" "$2.tmp"
+  if has_debian_changes "$1" || grep -q '^Format: .*native' "$1"; then
+    # (the checksums were checked above; the uploader's signature needs a keyring this machine may lack)
+    dpkg-source --no-check -q -x "$1" "$2" >/dev/null
+    return
+  fi
+  local orig top
+  orig=$(ls "${1%_*}"_*.orig.tar.* | grep -v '\.asc$' | head -n1)
+  mkdir -p "$2.tmp"
+  tar -xf "$orig" -C "$2.tmp"
+  top=$(ls -A "$2.tmp")  # some tarballs have one top folder, some none
+  if [ "$(printf '%s\n' "$top" | wc -l)" = 1 ] && [ -d "$2.tmp/$top" ]; then
+    mv "$2.tmp/$top" "$2"; rmdir "$2.tmp"
+  else
+    mv "$2.tmp" "$2"
+  fi
 }
 # check_headers <include-dir>... -- <header>...: each header compiles for the
 # target with only these include folders, as the build includes it
@@ -151,6 +182,9 @@ else
   host_cc=gcc
   target_cflags=
 fi
+
+# Each library is one block: fetch_source, build and install into $prefix
+# when stamp_ok says its inputs changed (then stamp_write), check_headers.
 
 # --- LuaJIT -----------------------------------------------------------------
 luajit_dsc=$(fetch_source luajit)
