@@ -5,8 +5,13 @@ Runs the host on the demo game several times under wine and reads two marks off
 its engine log: "==write path==" (logged as the main loop is about to draw its
 first frame) and the demo game's "[LUA-print] demo game started" (the frame
 after the hand-over). Prints each run and the medians. Not a test.
-  tools/bench-startup.py [runs]     (needs a built tree: tools/run-demo.sh builds one)
+  tools/bench-startup.py [--build build/<arch>] [runs]
+By default it measures the product build that runs at native speed here (the
+x86_64 twin where 32-bit programs run only emulated; see tools/benchbuild.py)
+and says which build the figures come from. It needs a built tree
+(tools/run-demo.sh builds one; `source tools/common.sh; build_tree x86_64 product` the twin).
 """
+import argparse
 import os
 import shutil
 import statistics
@@ -15,24 +20,25 @@ import sys
 import time
 
 HERE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-RUNS = int(sys.argv[1]) if len(sys.argv) > 1 else 7
-
-
-def runnable_arch():
-    try:
-        ok = subprocess.run(["/usr/lib/wine/wine", "--version"], capture_output=True).returncode == 0
-    except OSError:  # this kernel runs no 32-bit programs
-        ok = False
-    return "i686" if ok else "x86_64"
+sys.path.insert(0, os.path.join(HERE, "tools"))
+import benchbuild  # noqa: E402
 
 
 def main():
-    arch = runnable_arch()
-    loader = "wine" if arch == "i686" else "/usr/lib/wine/wine64"
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", default=benchbuild.default_build("product"),
+                        help="a product build with bin/GameHost.exe; default: the one at native speed here")
+    parser.add_argument("runs", nargs="?", type=int, default=7)
+    args = parser.parse_args()
+    runs = args.runs
+    build = os.path.abspath(args.build)
+    arch = benchbuild.build_arch(build)
+    loader = benchbuild.wine_loader(arch)
+    print("build: " + benchbuild.describe(build))
     stage = os.path.join(HERE, "build", "bench")
     shutil.rmtree(stage, ignore_errors=True)
     shutil.copytree(os.path.join(HERE, "demo", "game"), stage)
-    shutil.copy2(os.path.join(HERE, "build", arch, "bin", "GameHost.exe"), stage)
+    shutil.copy2(os.path.join(build, "bin", "GameHost.exe"), stage)
     env = dict(os.environ, WINEPREFIX=os.path.join(HERE, "build", "demo-prefix"),
                WINEDLLOVERRIDES="mscoree,mshtml=", WINEDEBUG="-all")
     xvfb = None
@@ -46,7 +52,7 @@ def main():
     server = subprocess.Popen(["wineserver", "-f", "-p"], env=env)
     marks = {"==write path==": [], "[LUA-print] demo game started": []}
     try:
-        for run in range(RUNS):
+        for run in range(runs):
             start = time.monotonic()
             proc = subprocess.Popen([loader, "GameHost.exe"], cwd=stage, env=env, stdout=subprocess.PIPE,
                                     stderr=subprocess.DEVNULL)

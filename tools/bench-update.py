@@ -10,7 +10,11 @@ the cross-built curl.exe fetching the same files with 8 parallel transfers,
 and a plain minizip unpack of the same zips (one thread, 8 KiB buffer).
 It prints update / max(download floor, unpack floor).
 
-    tools/bench-update.py [--build build/test-x86_64] [--sets big,many,entries] [--quick]
+    tools/bench-update.py [--build build/test-<arch>] [--sets big,many,entries] [--quick]
+
+The floors are built for the same architecture as the measured build. By
+default it measures the test build that runs at native speed (see
+tools/benchbuild.py) and says which one it measured.
 """
 
 import argparse
@@ -28,6 +32,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tests", "fixtures"))
 import fixture_server  # noqa: E402
+sys.path.insert(0, HERE)
+import benchbuild  # noqa: E402
 import fixtures  # noqa: E402
 
 STEP_TIMEOUT_S = 600  # every step of the run is bounded
@@ -106,40 +112,42 @@ def to_windows(path):
 
 
 # ---------------------------------------------------------------- tools for the floor
-def ensure_curl_exe(work):
-    """curl.exe cross-built from the same source tarball as the host's libcurl."""
+def ensure_curl_exe(work, arch):
+    """curl.exe cross-built from the same sources as the host's libcurl (the
+    Debian source tree tools/deps.sh unpacked, its changes applied)."""
     exe = os.path.join(work, "curl", "build", "src", "curl.exe")
     if os.path.exists(exe):
         return exe
-    tarball = next(f for f in os.listdir(os.path.join(ROOT, "build", "deps-src"))
-                   if f.startswith("curl_") and f.endswith(".orig.tar.gz"))
+    deps_src = os.path.join(os.path.realpath(os.path.join(ROOT, "build", "deps-" + arch)), "work", "curl")
+    if not os.path.isfile(os.path.join(deps_src, "CMakeLists.txt")):
+        sys.exit("no libcurl sources in %s: run tools/deps.sh --arch %s first" % (deps_src, arch))
     src = os.path.join(work, "curl")
     shutil.rmtree(src, ignore_errors=True)
-    os.makedirs(src)
+    shutil.copytree(deps_src, src, ignore=shutil.ignore_patterns("build"))
     log("building curl.exe once (about a minute)")
-    subprocess.run(["tar", "-xf", os.path.join(ROOT, "build", "deps-src", tarball), "-C", src,
-                    "--strip-components=1"], check=True)
     subprocess.run(["cmake", "-S", src, "-B", os.path.join(src, "build"),
-                    "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(ROOT, "cmake", "mingw-x86_64.cmake"),
+                    "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(ROOT, "cmake", "mingw-%s.cmake" % arch),
                     "-DCMAKE_BUILD_TYPE=Release", "-DBUILD_SHARED_LIBS=OFF", "-DCURL_USE_SCHANNEL=ON",
                     "-DBUILD_CURL_EXE=ON", "-DBUILD_TESTING=OFF", "-DCURL_USE_LIBPSL=OFF", "-DCURL_USE_LIBSSH2=OFF",
                     "-DUSE_LIBIDN2=OFF", "-DCURL_ZLIB=ON", "-DENABLE_UNICODE=OFF", "-DCURL_DISABLE_LDAP=ON",
                     "-DHTTP_ONLY=ON", "-DCMAKE_EXE_LINKER_FLAGS=-static"],
                    check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", os.path.join(src, "build"), "-j8", "--target", "curl"],
+    subprocess.run(["cmake", "--build", os.path.join(src, "build"), "-j4", "--target", "curl"],
                    check=True, stdout=subprocess.DEVNULL)
     return exe
 
 
-def ensure_unzip_exe(work):
+def ensure_unzip_exe(work, arch):
     exe = os.path.join(work, "unzip-floor.exe")
     if os.path.exists(exe):
         return exe
-    prefix = os.path.join(ROOT, "build", "deps-x86_64", "prefix")
+    prefix = os.path.join(ROOT, "build", "deps-" + arch, "prefix")
     source = os.path.join(work, "unzip-floor.c")
     with open(source, "w") as f:
         f.write(UNZIP_FLOOR_C)
-    subprocess.run(["x86_64-w64-mingw32-gcc-posix", "-O2", "-I" + os.path.join(prefix, "include", "minizip"),
+    flags = ["-msse2", "-mfpmath=sse"] if arch == "i686" else []
+    subprocess.run(["%s-w64-mingw32-gcc-posix" % arch, "-O2", *flags,
+                    "-I" + os.path.join(prefix, "include", "minizip"),
                     source, "-o", exe, "-static", os.path.join(prefix, "lib", "libminizip.a"), "-lz"], check=True)
     return exe
 
@@ -295,8 +303,9 @@ def bench_unzip(work, unzip_exe, info, env):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--build", default=os.path.join(ROOT, "build", "test-x86_64"),
-                        help="a test build (PATCH_SERVER_HOST=127.0.0.1:18443) with bin/GameHost.exe and test-env/")
+    parser.add_argument("--build", default=benchbuild.default_build("test"),
+                        help="a test build (its PATCH_SERVER_HOST the fixture server) with bin/GameHost.exe and "
+                             "test-env/; default: the one that runs at native speed here")
     parser.add_argument("--sets", default="big,many,entries")
     parser.add_argument("--quick", action="store_true", help="a quarter of each data set")
     args = parser.parse_args()
@@ -310,15 +319,18 @@ def main():
     test_env = os.path.join(build, "test-env")
     subprocess.run([wine_env_sh, "setup", test_env, loader], check=True, stdout=subprocess.DEVNULL)
     env = wine_env(build)
+    arch = benchbuild.build_arch(build)
+    log("measuring " + benchbuild.describe(build))
     work = os.path.join(ROOT, "build", "bench-update")
-    os.makedirs(work, exist_ok=True)
+    tools = os.path.join(work, "floor-" + arch)
+    os.makedirs(tools, exist_ok=True)
 
     q = 4 if args.quick else 1
     sets = {"big": lambda: make_set(work, "big%d" % q, 64 // q, 4 * MiB),
             "many": lambda: make_set(work, "many%d" % q, 1000 // q, 64 * 1024, entries_per_package=2),
             "entries": lambda: make_set(work, "entries%d" % q, 1, 0, one_package_entries=20000 // q)}
-    curl_exe = ensure_curl_exe(work)
-    unzip_exe = ensure_unzip_exe(work)
+    curl_exe = ensure_curl_exe(tools, arch)
+    unzip_exe = ensure_unzip_exe(tools, arch)
     fixture_server.start()
     site = fixtures.Site("bench")
     rows = []
@@ -339,6 +351,7 @@ def main():
         subprocess.run([wine_env_sh, "cleanup", test_env, loader], check=False)
 
     print()
+    print("build: " + benchbuild.describe(build))
     print("%-8s %5s %8s %9s %9s %8s %9s %10s %9s %6s" % ("set", "pkgs", "MiB", "update s", "fetched s", "MiB/s",
                                                           "peak MiB", "curl x8 s", "unzip s", "ratio"))
     for r in rows:

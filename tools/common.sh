@@ -1,11 +1,17 @@
 # Shared by the run and test commands: which build can run here, and how to build it.
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-jobs=$(nproc)
+jobs=${HOST_BUILD_JOBS:-$(nproc)}  # HOST_BUILD_JOBS caps it on a shared machine
+source "$here/tools/i386.sh"
 
-# The product is 32-bit. Some kernels run no 32-bit programs at all (so no
-# 32-bit wine); there the same sources are built for x86_64 and run by wine64.
-runnable_arch() {
-  if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi
+# The product is 32-bit, and runs wherever 32-bit programs do (natively, or
+# through qemu-i386: see tools/i386.sh). Where neither works, the same sources
+# are built for x86_64 and run by wine64. Installs the packages first, since
+# the check needs 32-bit wine and gcc -m32; prints the [i386] line once.
+# Sets run_arch (and exports I386_MODE/I386_RUNNER for tools/deps.sh).
+pick_runnable_arch() {
+  bash "$here/tools/deps.sh" --packages-only
+  i386_setup
+  if [ "$I386_MODE" = none ]; then run_arch=x86_64; else run_arch=i686; fi
 }
 
 wine_loader_for() {

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Runs the host on the embedded demo game. With a display the window stays until
 # you close it; without one it runs under Xvfb, saves a screenshot to
-# build/demo/screenshot.png and ends by itself once the game has started.
+# build/demo/screenshot.png (the game window alone) and ends by itself once the
+# game has started. It runs the 32-bit product wherever 32-bit programs run
+# (natively or through qemu-i386, see tools/i386.sh), the x86_64 twin elsewhere.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-arch=$(runnable_arch)
+pick_runnable_arch
+arch=$run_arch
 build_tree "$arch" product GameHost
 stage=$here/build/demo
 rm -rf "$stage"; mkdir -p "$stage"
@@ -51,7 +54,8 @@ if [ $headless = 0 ]; then
 fi
 
 log=$stage/engine.log
-(cd "$stage" && "$loader" GameHost.exe >"$log" 2>"$stage/wine.log") &
+# exec: the loader is the job itself, so no shell stands between to report its end.
+(cd "$stage" && exec "$loader" GameHost.exe >"$log" 2>"$stage/wine.log") &
 host=$!
 started=0
 for _ in $(seq 600); do
@@ -60,9 +64,25 @@ for _ in $(seq 600); do
   sleep 0.1
 done
 sleep 1  # let a few frames draw
-xwd -root -silent | convert xwd:- "$stage/screenshot.png"
+# The game window alone, found by its title; the whole screen if it has none.
+window=$(xwininfo -root -tree 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Hải Vân Truyện".*/\1/p' | head -n1)
+if [ -n "$window" ]; then
+  xwd -id "$window" -silent | convert xwd:- "$stage/screenshot.png"
+else
+  echo "[demo] no window titled Hải Vân Truyện: saving the whole screen"
+  xwd -root -silent | convert xwd:- "$stage/screenshot.png"
+fi
 cat "$log"
 if [ $started = 1 ]; then echo "[demo] the game started; screenshot: $stage/screenshot.png"; else echo "[demo] the game did not report its start; screenshot: $stage/screenshot.png"; fi
-wineserver -k 2>/dev/null || true
-wait $host 2>/dev/null || true
+# End the host as closing its window would (taskkill without /f sends WM_CLOSE);
+# only a host that does not end by itself is stopped with the wine server.
+"$loader" taskkill /im GameHost.exe >/dev/null 2>&1 || true
+for _ in $(seq 150); do kill -0 $host 2>/dev/null || break; sleep 0.1; done
+if kill -0 $host 2>/dev/null; then
+  echo "[demo] the host did not close within 15 s: stopping it"
+  wineserver -k 2>/dev/null || true
+fi
+code=0
+wait $host 2>/dev/null || code=$?
+[ $started = 1 ] && echo "[demo] the host ended with code $code"
 [ $started = 1 ]

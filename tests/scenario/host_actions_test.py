@@ -7,6 +7,7 @@ import sys
 import time
 import unittest
 
+import hostrun
 from hostrun import Host, Scratch, probe
 
 ABOUT_TITLE = "About Simulator"
@@ -89,4 +90,4 @@ class HostActionScenarios(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(argv=[sys.argv[0]] + ["HostActionScenarios." + name for name in sys.argv[1:]], verbosity=2)
+    hostrun.run_cases(["HostActionScenarios." + name for name in sys.argv[1:]])

@@ -7,8 +7,10 @@ import queue
 import re
 import shutil
 import subprocess
+import sys
 import threading
 import time
+import unittest
 
 BUILD_DIR = os.environ["HOST_BUILD_DIR"]
 HOST_EXE = os.environ["HOST_EXE"]
@@ -21,6 +23,23 @@ HERE_SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__
 CONFIG_PORTRAIT = '{"init_cfg": {"isLandscape": false, "width": 375, "height": 667}}'
 # The popup is centred on the design area (750 x 1334); its button 145 below.
 RETRY_BUTTON = (375 // 2, (1334 - (667 - 145)) // 2)
+
+
+# CTest reports a test that exits with this code as skipped (SKIP_RETURN_CODE).
+SKIP_EXIT_CODE = 77
+
+
+def run_cases(names):
+    """Runs the named unittest cases. Exits 0 when they passed, 1 when one failed,
+    and SKIP_EXIT_CODE when none failed but one skipped itself: a case that could
+    not decide on this machine is not counted as passed."""
+    program = unittest.main(argv=[sys.argv[0]] + list(names), verbosity=2, exit=False)
+    result = program.result
+    if not result.wasSuccessful():
+        sys.exit(1)
+    if result.skipped:
+        sys.exit(SKIP_EXIT_CODE)
+    sys.exit(0)
 
 
 def wine_env(prefix=None, debug=None):
@@ -108,20 +127,36 @@ class Host:
             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.lines = []
         self.err_lines = []
+        # When each line arrived (time.monotonic()), for checks against what a run itself took.
+        self.line_times = []
+        self.err_line_times = []
         self._new = queue.Queue()
         self._readers = [
-            threading.Thread(target=self._read, args=(self.proc.stdout, self.lines, True), daemon=True),
-            threading.Thread(target=self._read, args=(self.proc.stderr, self.err_lines, False), daemon=True),
+            threading.Thread(target=self._read, args=(self.proc.stdout, self.lines, self.line_times, True),
+                             daemon=True),
+            threading.Thread(target=self._read, args=(self.proc.stderr, self.err_lines, self.err_line_times, False),
+                             daemon=True),
         ]
         for r in self._readers:
             r.start()
 
-    def _read(self, stream, sink, notify):
+    def _read(self, stream, sink, times, notify):
         for raw in iter(stream.readline, b""):
             line = raw.decode("utf-8", "replace").rstrip("\r\n")
+            times.append(time.monotonic())
             sink.append(line)
             if notify:
                 self._new.put(line)
+
+    def arrival(self, pattern, stderr=False):
+        """When the first line matching pattern arrived (engine log, or standard
+        error with stderr=True), as time.monotonic(); None when none did."""
+        rx = re.compile(pattern)
+        lines, times = (self.err_lines, self.err_line_times) if stderr else (self.lines, self.line_times)
+        for line, when in zip(list(lines), list(times)):
+            if rx.search(line):
+                return when
+        return None
 
     def log_text(self):
         return "\n".join(self.lines)

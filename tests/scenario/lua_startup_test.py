@@ -8,6 +8,7 @@ import subprocess
 import sys
 import unittest
 
+import hostrun
 from hostrun import HERE_SOURCE, Host, Scratch, write_file
 
 ENCRYPTED_MAIN = os.environ["ENCRYPTED_MAIN_LUAC"]
@@ -84,4 +85,4 @@ class LuaStartupScenarios(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(argv=[sys.argv[0]] + ["LuaStartupScenarios." + name for name in sys.argv[1:]], verbosity=2)
+    hostrun.run_cases(["LuaStartupScenarios." + name for name in sys.argv[1:]])

@@ -144,4 +144,4 @@ class StartupScenarios(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(argv=[sys.argv[0]] + ["StartupScenarios." + name for name in sys.argv[1:]], verbosity=2)
+    hostrun.run_cases(["StartupScenarios." + name for name in sys.argv[1:]])

@@ -437,4 +437,4 @@ class UpdateEngineScenarios(unittest.TestCase):
 
 if __name__ == "__main__":
     fixtures.require_server()
-    unittest.main(argv=[sys.argv[0]] + ["UpdateEngineScenarios." + a for a in sys.argv[1:]], verbosity=2)
+    hostrun.run_cases(["UpdateEngineScenarios." + a for a in sys.argv[1:]])

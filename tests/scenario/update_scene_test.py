@@ -213,4 +213,4 @@ class UpdateSceneScenarios(unittest.TestCase):
 
 if __name__ == "__main__":
     fixtures.require_server()
-    unittest.main(argv=[sys.argv[0]] + ["UpdateSceneScenarios." + a for a in sys.argv[1:]], verbosity=2)
+    hostrun.run_cases(["UpdateSceneScenarios." + a for a in sys.argv[1:]])
