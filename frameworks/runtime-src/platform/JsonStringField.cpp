@@ -1,5 +1,7 @@
 #include "platform/JsonStringField.h"
 
+#include "base/ccUTF8.h"
+
 namespace {
 
 bool readHex4(const std::string& text, size_t at, unsigned& out) {
@@ -15,24 +17,6 @@ bool readHex4(const std::string& text, size_t at, unsigned& out) {
         out = out * 16 + digit;
     }
     return true;
-}
-
-void appendUtf8(std::string& out, unsigned cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // The JSON string whose opening quote is at text[open]; false when it is not
@@ -69,7 +53,10 @@ bool readJsonString(const std::string& text, size_t open, std::string& out) {
             } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
                 return false;
             }
-            appendUtf8(out, cp);
+            std::string encoded;
+            if (!cocos2d::StringUtils::UTF32ToUTF8(std::u32string(1, static_cast<char32_t>(cp)), encoded))
+                return false;
+            out += encoded;
             break;
         }
         default:

@@ -2,6 +2,7 @@
 #include "base/CCUserDefault.h"
 
 #include "base/CCConsole.h"
+#include "base/ccUTF8.h"
 #include "platform/CCFileUtils.h"
 
 #include <cstdlib>
@@ -32,24 +33,6 @@ void appendEscaped(std::string& out, const std::string& text) {
         case '\r': out += "&#13;"; break;  // a raw CR would be normalised away on reading
         default: out += c;
         }
-    }
-}
-
-void appendUtf8(std::string& out, unsigned long cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
 
@@ -151,7 +134,9 @@ private:
         char* end = nullptr;
         const unsigned long cp = std::strtoul(digits.c_str(), &end, hex ? 16 : 10);
         if (*end != '\0' || cp == 0 || cp > 0x10FFFF) return false;
-        appendUtf8(out, cp);
+        std::string encoded;
+        if (!StringUtils::UTF32ToUTF8(std::u32string(1, static_cast<char32_t>(cp)), encoded)) return false;
+        out += encoded;
         return true;
     }
 
