@@ -213,8 +213,9 @@ def make_set(work, name, count, size, entries_per_package=4, one_package_entries
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 
 
-def thread_cpu(pid):
-    """{tid: processor seconds (user + system)} of a process's threads."""
+def thread_cpu(pid, names=None):
+    """{tid: processor seconds (user + system)} of a process's threads; their
+    names into names when given."""
     out = {}
     try:
         tids = os.listdir("/proc/%d/task" % pid)
@@ -225,6 +226,9 @@ def thread_cpu(pid):
             with open("/proc/%d/task/%s/stat" % (pid, tid)) as f:
                 fields = f.read().rsplit(")", 1)[1].split()
             out[int(tid)] = (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+            if names is not None:
+                with open("/proc/%d/task/%s/comm" % (pid, tid)) as f:
+                    names[int(tid)] = f.read().strip()
         except (OSError, IndexError, ValueError):
             pass
     return out
@@ -255,6 +259,8 @@ class HostRun:
         self.prefix = env.get("WINEPREFIX", "")
         self.server_cpu_at_start = wineserver_cpu(self.prefix)
         self.cpu_at_ok = {}
+        self.thread_names = {}
+        self.thread_seen = {}
         self.server_cpu_at_ok = 0.0
         self.err = open(os.path.join(game, "wine.log"), "wb")
         self.proc = subprocess.Popen([env["WINE_LOADER"], exe], cwd=game, env=env, stdin=subprocess.DEVNULL,
@@ -273,11 +279,15 @@ class HostRun:
             self.lines.append(line)
             if line == "update ok" and self.update_ok_at is None:
                 self.update_ok_at = time.time()
-                self.cpu_at_ok = thread_cpu(self.proc.pid)
+                self.cpu_at_ok = dict(self.thread_seen)
+                self.cpu_at_ok.update(thread_cpu(self.proc.pid, self.thread_names))
                 self.server_cpu_at_ok = wineserver_cpu(self.prefix)
 
     def _sample(self):
         while self.proc.poll() is None:
+            if self.update_ok_at is None:
+                # Threads that end before "update ok" keep their last reading.
+                self.thread_seen.update(thread_cpu(self.proc.pid, self.thread_names))
             try:
                 with open("/proc/%d/status" % self.proc.pid) as f:
                     m = re.search(r"VmHWM:\s+(\d+) kB", f.read())
@@ -300,12 +310,12 @@ class HostRun:
             self.proc.wait()
 
 
-def bench_update(build, work, info, site, env, show_prefix=None):
+def bench_update(build, work, info, site, env, show_prefix=None, exe=None):
     game = os.path.join(work, "game-" + info["name"])
     shutil.rmtree(game, ignore_errors=True)
     os.makedirs(os.path.join(game, "vexa"))
     os.makedirs(os.path.join(game, "src"))
-    shutil.copy(os.path.join(build, "bin", "GameHost.exe"), game)
+    shutil.copy(exe or os.path.join(build, "bin", "GameHost.exe"), os.path.join(game, "GameHost.exe"))
     fixtures.install_ca(game)
     with open(os.path.join(game, "vexa", "gateway"), "w") as f:
         f.write(site.url("/gateway"))
@@ -332,6 +342,11 @@ def bench_update(build, work, info, site, env, show_prefix=None):
         # The main thread is the process's first thread; the others are the
         # download and unpacking threads, wine's own and the GL driver's.
         main_cpu = run.cpu_at_ok.get(run.proc.pid, 0.0)
+        if show_prefix:
+            busiest = sorted(run.cpu_at_ok.items(), key=lambda item: -item[1])[:12]
+            log("threads by processor time: " + ", ".join(
+                "%s%s %.2f s" % (run.thread_names.get(tid, "?"), " (main)" if tid == run.proc.pid else "", cpu)
+                for tid, cpu in busiest))
         other_cpu = sum(run.cpu_at_ok.values()) - main_cpu
         server_cpu = run.server_cpu_at_ok - run.server_cpu_at_start
         return {"update": run.update_ok_at - list_end, "peak": run.peak_kib / 1024,
@@ -404,6 +419,8 @@ def main():
     parser.add_argument("--quick", action="store_true", help="a quarter of each data set")
     parser.add_argument("--runs", type=int, default=1, help="measurements of each set (medians are shown)")
     parser.add_argument("--show", metavar="PREFIX", help="print the host's log lines that begin with PREFIX")
+    parser.add_argument("--exe", action="append", default=[],
+                        help="compare this host executable too (repeatable): each run measures every one in turn")
     args = parser.parse_args()
     if not 1 <= args.runs <= 20:
         sys.exit("--runs takes 1 to 20")
@@ -437,6 +454,11 @@ def main():
                 log("%s run %d: %d package(s), %.1f MiB" % (name, run_index + 1, len(info["packages"]),
                                                             info["bytes"] / MiB))
                 m = bench_update(build, work, info, site, env, args.show)
+                for other in args.exe:
+                    o = bench_update(build, work, info, site, env, args.show, exe=other)
+                    key = os.path.basename(other)
+                    results.setdefault((name, key), []).append(o)
+                    log("  %s: update %.2f s, fetched %.2f s, peak %.1f MiB" % (key, o["update"], o["fetched"], o["peak"]))
                 m["curl"] = bench_curl(work, curl_exe, info, site, env)
                 m["unzip"] = bench_unzip(work, unzip_exe, info, env)
                 m["unzip_rec"] = bench_unzip(work, unzip_exe, info, env, record=True)
@@ -457,12 +479,25 @@ def main():
             "curl x8 s", "unzip s", "unzip+rec", "ratio", "ratio+rec")
     print("%-8s %5s %6s %9s %9s %7s %8s %8s %9s %8s %9s %8s %9s %6s %9s" % head)
     for name, ms in results.items():
+        if isinstance(name, tuple):
+            continue
         info = ms[0]["info"]
         med = {k: median([m[k] for m in ms]) for k in ms[0] if k != "info"}
         print("%-8s %5d %6.1f %9.2f %9.2f %7.1f %8.1f %8.2f %9.2f %8.2f %9.2f %8.2f %9.2f %6.2f %9.2f" % (
             name, len(info["packages"]), info["bytes"] / MiB, med["update"], med["fetched"],
             info["bytes"] / MiB / med["update"], med["peak"], med["main_cpu"], med["other_cpu"], med["server_cpu"],
             med["curl"], med["unzip"], med["unzip_rec"], med["ratio"], med["ratio_rec"]))
+    for key, ms in results.items():
+        if not isinstance(key, tuple):
+            continue
+        name, exe = key
+        base = results[name]
+        floor = [max(b["curl"], b["unzip"]) for b in base]
+        floor_rec = [max(b["curl"], b["unzip_rec"]) for b in base]
+        print("%-8s %s: update %.2f s, fetched %.2f s, peak %.1f MiB, ratio %.2f, ratio+rec %.2f" % (
+            name, exe, median([m["update"] for m in ms]), median([m["fetched"] for m in ms]),
+            median([m["peak"] for m in ms]), median([m["update"] / f for m, f in zip(ms, floor)]),
+            median([m["update"] / f for m, f in zip(ms, floor_rec)])))
     print("fetched s: from the list answer to the end of the last package transfer")
     print("main/other cpu: processor seconds of the host's main thread and of its other threads up to 'update ok';")
     print("wsrv cpu: the wineserver's over the same time")

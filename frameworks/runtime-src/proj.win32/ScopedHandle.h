@@ -47,6 +47,13 @@ struct KernelHandleTraits {  // process, thread, event: CloseHandle, null when a
 };
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
 
+struct FileHandleTraits {  // CreateFileW: CloseHandle, INVALID_HANDLE_VALUE when absent
+    using Handle = HANDLE;
+    static Handle invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle h) { ::CloseHandle(h); }
+};
+using ScopedFileHandle = ScopedHandle<FileHandleTraits>;
+
 struct StdioFileTraits {
     using Handle = FILE*;
     static Handle invalid() { return nullptr; }
