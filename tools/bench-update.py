@@ -453,10 +453,17 @@ def main():
                 info = sets[name]()
                 log("%s run %d: %d package(s), %.1f MiB" % (name, run_index + 1, len(info["packages"]),
                                                             info["bytes"] / MiB))
-                m = bench_update(build, work, info, site, env, args.show)
-                for other in args.exe:
-                    o = bench_update(build, work, info, site, env, args.show, exe=other)
-                    key = os.path.basename(other)
+                # The build's own host and the others, first and last in turn, so
+                # that neither side always runs on a warmer machine.
+                hosts = [None] + args.exe
+                if run_index % 2:
+                    hosts.reverse()
+                for exe in hosts:
+                    o = bench_update(build, work, info, site, env, args.show, exe=exe)
+                    if exe is None:
+                        m = o
+                        continue
+                    key = os.path.basename(exe)
                     results.setdefault((name, key), []).append(o)
                     log("  %s: update %.2f s, fetched %.2f s, peak %.1f MiB" % (key, o["update"], o["fetched"], o["peak"]))
                 m["curl"] = bench_curl(work, curl_exe, info, site, env)
