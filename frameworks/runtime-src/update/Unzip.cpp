@@ -1,5 +1,6 @@
 #include "update/Unzip.h"
 
+#include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 #include "update/ResList.h"
@@ -128,19 +129,18 @@ bool extractEntry(unzFile zip, const std::string& name, const std::string& fullP
 class ArchiveFile {
 public:
     explicit ArchiveFile(const std::wstring& path) {
-        const DWORD share = FILE_SHARE_READ | FILE_SHARE_DELETE;
-        HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ | DELETE, share, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-        deletable_ = h != INVALID_HANDLE_VALUE;
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | DELETE, share, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        deletable_ = static_cast<bool>(file);
         if (!deletable_) {
-            h = ::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            file.reset(::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
         }
-        if (h == INVALID_HANDLE_VALUE) return;
-        const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
-        if (fd == -1) {
-            ::CloseHandle(h);
-            return;
-        }
+        if (!file) return;
+        const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_RDONLY | _O_BINARY);
+        if (fd == -1) return;
+        HANDLE h = file.release();  // the descriptor owns it now
         stream_ = _fdopen(fd, "rb");
         if (!stream_) {
             _close(fd);  // closes the handle too
