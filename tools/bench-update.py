@@ -3,14 +3,19 @@
 bounded in time.
 
 For each data set it runs the test build's host against the fixture patch
-server (HTTPS on 127.0.0.1:18443, as the test build names it) and measures the
-wall time from the list answer to "update ok", the bytes per second and the
-peak memory of the host process. Beside it, in the same run, the floor:
-the cross-built curl.exe fetching the same files with 8 parallel transfers,
-and a plain minizip unpack of the same zips (one thread, 8 KiB buffer).
-It prints update / max(download floor, unpack floor).
+server (HTTPS on 127.0.0.1, at the port base HOST_FIXTURE_PORT_BASE that the
+test build was configured with, 18443 by default) and measures the wall time
+from the list answer to "update ok", the bytes per second, the peak memory of
+the host process, and the processor time of its main thread, of its other
+threads and of the prefix's wineserver. Beside it, in the same run, the floors:
+the cross-built curl.exe fetching the same files with 8 parallel transfers; a
+plain minizip unpack of the same zips (one thread, 8 KiB buffer); and that
+unpack plus what the host must do after each package (delete the zip, replace
+the serial record through a temporary file and a move).
+It prints update / max(download floor, unpack floor) and the same against the
+unpack floor with the per-package work.
 
-    tools/bench-update.py [--build build/test-<arch>] [--sets big,many,entries] [--quick]
+    tools/bench-update.py [--build build/test-<arch>] [--sets big,many,entries] [--quick] [--runs N] [--exe OTHER.exe]
 
 The floors are built for the same architecture as the measured build. By
 default it measures the test build that runs at native speed (see
@@ -18,10 +23,12 @@ tools/benchbuild.py) and says which one it measured.
 """
 
 import argparse
+import hashlib
 import json
 import os
 import re
 import shutil
+import statistics
 import subprocess
 import sys
 import threading
@@ -40,8 +47,11 @@ STEP_TIMEOUT_S = 600  # every step of the run is bounded
 MiB = 1024 * 1024
 
 UNZIP_FLOOR_C = r"""
-/* The unpack floor: every zip named in the list file (one path a line), in
-   order, into one folder, with the same library and buffer size as the host. */
+/* The unpack floors: every zip named in the list file (one path a line), in
+   order, into one folder, with the same library and buffer size as the host.
+   With a third argument "record" it also does what the host must do after
+   each package: delete the zip and replace the serial record safely (a
+   temporary file beside the resources folder, then moved over the record). */
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
@@ -53,14 +63,27 @@ static void mkparents(const char* dest, const char* name) {
         CreateDirectoryA(path, NULL);
     }
 }
+static int writeRecord(const char* dest, int sn) {
+    char temp[1024], target[1024], text[64];
+    snprintf(temp, sizeof temp, "%s..\\LocalResSignSn.tmp", dest);
+    snprintf(target, sizeof target, "%sLocalResSignSn", dest);
+    int n = snprintf(text, sizeof text, "bench %d", sn);
+    FILE* f = fopen(temp, "wb");
+    if (!f) return 0;
+    int ok = fwrite(text, 1, n, f) == (size_t)n;
+    ok = fclose(f) == 0 && ok;
+    return ok && MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING);
+}
 int main(int argc, char** argv) {
     LARGE_INTEGER f, a, b;
     QueryPerformanceFrequency(&f);
     QueryPerformanceCounter(&a);
     static char buf[8192];
     const char* dest = argv[1];
+    const int record = argc > 3 && strcmp(argv[3], "record") == 0;
     FILE* list = fopen(argv[2], "r");
     char zipPath[1024];
+    int sn = 0;
     while (list && fgets(zipPath, sizeof zipPath, list)) {
         zipPath[strcspn(zipPath, "\r\n")] = 0;
         unzFile z = unzOpen64(zipPath);
@@ -84,6 +107,11 @@ int main(int argc, char** argv) {
             rc = unzGoToNextFile(z);
         }
         unzClose(z);
+        ++sn;
+        if (record) {
+            if (!DeleteFileA(zipPath)) { fprintf(stderr, "cannot delete %s\n", zipPath); return 1; }
+            if (!writeRecord(dest, sn)) { fprintf(stderr, "cannot write the record\n"); return 1; }
+        }
     }
     QueryPerformanceCounter(&b);
     printf("%.0f\n", (double)(b.QuadPart - a.QuadPart) * 1000.0 / f.QuadPart);
@@ -138,7 +166,8 @@ def ensure_curl_exe(work, arch):
 
 
 def ensure_unzip_exe(work, arch):
-    exe = os.path.join(work, "unzip-floor.exe")
+    digest = hashlib.sha1(UNZIP_FLOOR_C.encode()).hexdigest()[:10]
+    exe = os.path.join(work, "unzip-floor-%s.exe" % digest)
     if os.path.exists(exe):
         return exe
     prefix = os.path.join(ROOT, "build", "deps-" + arch, "prefix")
@@ -189,9 +218,58 @@ def make_set(work, name, count, size, entries_per_package=4, one_package_entries
 
 
 # ---------------------------------------------------------------- one measurement
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def thread_cpu(pid, names=None):
+    """{tid: processor seconds (user + system)} of a process's threads; their
+    names into names when given."""
+    out = {}
+    try:
+        tids = os.listdir("/proc/%d/task" % pid)
+    except OSError:
+        return out
+    for tid in tids:
+        try:
+            with open("/proc/%d/task/%s/stat" % (pid, tid)) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            out[int(tid)] = (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+            if names is not None:
+                with open("/proc/%d/task/%s/comm" % (pid, tid)) as f:
+                    names[int(tid)] = f.read().strip()
+        except (OSError, IndexError, ValueError):
+            pass
+    return out
+
+
+def wineserver_cpu(prefix):
+    """Processor seconds of the wineserver that serves the prefix (0 when none runs)."""
+    total = 0.0
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/comm" % entry) as f:
+                if not f.read().strip().startswith("wineserver"):
+                    continue
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                if ("WINEPREFIX=" + prefix).encode() not in f.read().split(b"\0"):
+                    continue
+            total += sum(thread_cpu(int(entry)).values())
+        except OSError:
+            pass
+    return total
+
+
 class HostRun:
     def __init__(self, build, game, env):
         exe = os.path.join(game, "GameHost.exe")
+        self.prefix = env.get("WINEPREFIX", "")
+        self.server_cpu_at_start = wineserver_cpu(self.prefix)
+        self.cpu_at_ok = {}
+        self.thread_names = {}
+        self.thread_seen = {}
+        self.server_cpu_at_ok = 0.0
         self.err = open(os.path.join(game, "wine.log"), "wb")
         self.proc = subprocess.Popen([env["WINE_LOADER"], exe], cwd=game, env=env, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.PIPE, stderr=self.err)
@@ -209,9 +287,15 @@ class HostRun:
             self.lines.append(line)
             if line == "update ok" and self.update_ok_at is None:
                 self.update_ok_at = time.time()
+                self.cpu_at_ok = dict(self.thread_seen)
+                self.cpu_at_ok.update(thread_cpu(self.proc.pid, self.thread_names))
+                self.server_cpu_at_ok = wineserver_cpu(self.prefix)
 
     def _sample(self):
         while self.proc.poll() is None:
+            if self.update_ok_at is None:
+                # Threads that end before "update ok" keep their last reading.
+                self.thread_seen.update(thread_cpu(self.proc.pid, self.thread_names))
             try:
                 with open("/proc/%d/status" % self.proc.pid) as f:
                     m = re.search(r"VmHWM:\s+(\d+) kB", f.read())
@@ -234,12 +318,12 @@ class HostRun:
             self.proc.wait()
 
 
-def bench_update(build, work, info, site, env):
+def bench_update(build, work, info, site, env, show_prefix=None, exe=None):
     game = os.path.join(work, "game-" + info["name"])
     shutil.rmtree(game, ignore_errors=True)
     os.makedirs(os.path.join(game, "vexa"))
     os.makedirs(os.path.join(game, "src"))
-    shutil.copy(os.path.join(build, "bin", "GameHost.exe"), game)
+    shutil.copy(exe or os.path.join(build, "bin", "GameHost.exe"), os.path.join(game, "GameHost.exe"))
     fixtures.install_ca(game)
     with open(os.path.join(game, "vexa", "gateway"), "w") as f:
         f.write(site.url("/gateway"))
@@ -259,7 +343,23 @@ def bench_update(build, work, info, site, env):
         entries = site.log()
         list_end = [e for e in entries if e["path"] == "/res/list.json"][0]["end"]
         last_package = max(e["end"] for e in entries if e["path"].endswith(".zip"))
-        return run.update_ok_at - list_end, run.peak_kib, last_package - list_end
+        if show_prefix:
+            for line in run.lines:
+                if line.startswith(show_prefix):
+                    log(line)
+        # The main thread is the process's first thread; the others are the
+        # download and unpacking threads, wine's own and the GL driver's.
+        main_cpu = run.cpu_at_ok.get(run.proc.pid, 0.0)
+        if show_prefix:
+            busiest = sorted(run.cpu_at_ok.items(), key=lambda item: -item[1])[:12]
+            log("threads by processor time: " + ", ".join(
+                "%s%s %.2f s" % (run.thread_names.get(tid, "?"), " (main)" if tid == run.proc.pid else "", cpu)
+                for tid, cpu in busiest))
+        other_cpu = sum(run.cpu_at_ok.values()) - main_cpu
+        server_cpu = run.server_cpu_at_ok - run.server_cpu_at_start
+        return {"update": run.update_ok_at - list_end, "peak": run.peak_kib / 1024,
+                "fetched": last_package - list_end, "main_cpu": main_cpu, "other_cpu": other_cpu,
+                "server_cpu": server_cpu}
     finally:
         run.kill()
 
@@ -290,25 +390,49 @@ def bench_curl(work, curl_exe, info, site, env):
     return max(elapsed - startup, 0.001)
 
 
-def bench_unzip(work, unzip_exe, info, env):
-    dest = os.path.join(work, "unzip-out")
-    shutil.rmtree(dest, ignore_errors=True)
+def bench_unzip(work, unzip_exe, info, env, record=False):
+    """The plain unpack; with record, also the per-package zip removal and
+    serial record, on copies of the zips (made before the clock starts)."""
+    area = os.path.join(work, "unzip-area")
+    shutil.rmtree(area, ignore_errors=True)
+    dest = os.path.join(area, "Resources")
     os.makedirs(dest)
+    zips = info["packages"]
+    if record:
+        downloads = os.path.join(area, "Downloads")
+        os.makedirs(downloads)
+        zips = [shutil.copy(p, downloads) for p in zips]
     listing = os.path.join(work, "unzip-list.txt")
     with open(listing, "w") as f:
-        f.write("".join(to_windows(p) + "\n" for p in info["packages"]))
-    _, out = wine_time(env, [unzip_exe, to_windows(dest) + "\\", to_windows(listing)], work)
+        f.write("".join(to_windows(p) + "\n" for p in zips))
+    args = [unzip_exe, to_windows(dest) + "\\", to_windows(listing)] + (["record"] if record else [])
+    _, out = wine_time(env, args, work)
+    if record:
+        assert not os.listdir(downloads), "the record floor left zips behind"
+        with open(os.path.join(dest, "LocalResSignSn")) as f:
+            assert f.read() == "bench %d" % len(zips)
     return float(out.strip().splitlines()[-1]) / 1000.0
+
+
+def median(values):
+    return statistics.median(values) if values else float("nan")
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=benchbuild.default_build("test"),
-                        help="a test build (its PATCH_SERVER_HOST the fixture server) with bin/GameHost.exe and "
-                             "test-env/; default: the one that runs at native speed here")
+                        help="a test build (its PATCH_SERVER_HOST the fixture server, configured with the same "
+                             "HOST_FIXTURE_PORT_BASE as this shell) with bin/GameHost.exe and test-env/; "
+                             "default: the one that runs at native speed here")
     parser.add_argument("--sets", default="big,many,entries")
     parser.add_argument("--quick", action="store_true", help="a quarter of each data set")
+    parser.add_argument("--runs", type=int, default=1, help="measurements of each set (medians are shown)")
+    parser.add_argument("--show", metavar="PREFIX", help="print the host's log lines that begin with PREFIX")
+    parser.add_argument("--exe", action="append", default=[],
+                        help="compare this host executable too (repeatable): each run measures every one in turn")
     args = parser.parse_args()
+    if not 1 <= args.runs <= 20:
+        sys.exit("--runs takes 1 to 20")
     build = os.path.abspath(args.build)
     if not os.path.exists(os.path.join(build, "test-env", "env.sh")):
         sys.exit("run `ctest -R wine.setup` in %s first" % build)
@@ -331,20 +455,38 @@ def main():
             "entries": lambda: make_set(work, "entries%d" % q, 1, 0, one_package_entries=20000 // q)}
     curl_exe = ensure_curl_exe(tools, arch)
     unzip_exe = ensure_unzip_exe(tools, arch)
+    log("port base %d, load average %s" % (fixture_server.PORT_BASE, " ".join(open("/proc/loadavg").read().split()[:3])))
     fixture_server.start()
     site = fixtures.Site("bench")
-    rows = []
+    results = {}
     try:
-        for name in args.sets.split(","):
-            info = sets[name]()
-            log("%s: %d package(s), %.1f MiB" % (name, len(info["packages"]), info["bytes"] / MiB))
-            update_s, peak_kib, fetched_s = bench_update(build, work, info, site, env)
-            download_s = bench_curl(work, curl_exe, info, site, env)
-            unzip_s = bench_unzip(work, unzip_exe, info, env)
-            floor = max(download_s, unzip_s)
-            rows.append((name, len(info["packages"]), info["bytes"] / MiB, update_s, fetched_s,
-                         info["bytes"] / MiB / update_s,
-                         peak_kib / 1024, download_s, unzip_s, update_s / floor))
+        for run_index in range(args.runs):
+            for name in args.sets.split(","):
+                info = sets[name]()
+                log("%s run %d: %d package(s), %.1f MiB" % (name, run_index + 1, len(info["packages"]),
+                                                            info["bytes"] / MiB))
+                # The build's own host and the others, first and last in turn, so
+                # that neither side always runs on a warmer machine.
+                hosts = [None] + args.exe
+                if run_index % 2:
+                    hosts.reverse()
+                for exe in hosts:
+                    o = bench_update(build, work, info, site, env, args.show, exe=exe)
+                    if exe is None:
+                        m = o
+                        continue
+                    key = os.path.basename(exe)
+                    results.setdefault((name, key), []).append(o)
+                    log("  %s: update %.2f s, fetched %.2f s, peak %.1f MiB" % (key, o["update"], o["fetched"], o["peak"]))
+                m["curl"] = bench_curl(work, curl_exe, info, site, env)
+                m["unzip"] = bench_unzip(work, unzip_exe, info, env)
+                m["unzip_rec"] = bench_unzip(work, unzip_exe, info, env, record=True)
+                m["ratio"] = m["update"] / max(m["curl"], m["unzip"])
+                m["ratio_rec"] = m["update"] / max(m["curl"], m["unzip_rec"])
+                m["info"] = info
+                results.setdefault(name, []).append(m)
+                log("  update %.2f s, curl %.2f s, unzip %.2f s, unzip+record %.2f s, ratio %.2f / %.2f" %
+                    (m["update"], m["curl"], m["unzip"], m["unzip_rec"], m["ratio"], m["ratio_rec"]))
     finally:
         site.drop()
         fixture_server.stop()
@@ -352,12 +494,35 @@ def main():
 
     print()
     print("build: " + benchbuild.describe(build))
-    print("%-8s %5s %8s %9s %9s %8s %9s %10s %9s %6s" % ("set", "pkgs", "MiB", "update s", "fetched s", "MiB/s",
-                                                          "peak MiB", "curl x8 s", "unzip s", "ratio"))
-    for r in rows:
-        print("%-8s %5d %8.1f %9.2f %9.2f %8.1f %9.1f %10.2f %9.2f %6.2f" % r)
+    print("medians of %d run(s); load average now %s" % (args.runs, " ".join(open("/proc/loadavg").read().split()[:3])))
+    head = ("set", "pkgs", "MiB", "update s", "fetched s", "MiB/s", "peak MiB", "main cpu", "other cpu", "wsrv cpu",
+            "curl x8 s", "unzip s", "unzip+rec", "ratio", "ratio+rec")
+    print("%-8s %5s %6s %9s %9s %7s %8s %8s %9s %8s %9s %8s %9s %6s %9s" % head)
+    for name, ms in results.items():
+        if isinstance(name, tuple):
+            continue
+        info = ms[0]["info"]
+        med = {k: median([m[k] for m in ms]) for k in ms[0] if k != "info"}
+        print("%-8s %5d %6.1f %9.2f %9.2f %7.1f %8.1f %8.2f %9.2f %8.2f %9.2f %8.2f %9.2f %6.2f %9.2f" % (
+            name, len(info["packages"]), info["bytes"] / MiB, med["update"], med["fetched"],
+            info["bytes"] / MiB / med["update"], med["peak"], med["main_cpu"], med["other_cpu"], med["server_cpu"],
+            med["curl"], med["unzip"], med["unzip_rec"], med["ratio"], med["ratio_rec"]))
+    for key, ms in results.items():
+        if not isinstance(key, tuple):
+            continue
+        name, exe = key
+        base = results[name]
+        floor = [max(b["curl"], b["unzip"]) for b in base]
+        floor_rec = [max(b["curl"], b["unzip_rec"]) for b in base]
+        print("%-8s %s: update %.2f s, fetched %.2f s, peak %.1f MiB, ratio %.2f, ratio+rec %.2f" % (
+            name, exe, median([m["update"] for m in ms]), median([m["fetched"] for m in ms]),
+            median([m["peak"] for m in ms]), median([m["update"] / f for m, f in zip(ms, floor)]),
+            median([m["update"] / f for m, f in zip(ms, floor_rec)])))
     print("fetched s: from the list answer to the end of the last package transfer")
-    print("ratio = update / max(curl x8, unzip); goal <= 1.15")
+    print("main/other cpu: processor seconds of the host's main thread and of its other threads up to 'update ok';")
+    print("wsrv cpu: the wineserver's over the same time")
+    print("unzip+rec: the unpack plus, per package, the zip's removal and the serial record (temporary file, move)")
+    print("ratio = update / max(curl x8, unzip); ratio+rec = update / max(curl x8, unzip+rec); goal <= 1.15")
 
 
 if __name__ == "__main__":

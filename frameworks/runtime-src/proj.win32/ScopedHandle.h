@@ -54,6 +54,13 @@ struct LocalMemoryTraits {  // buffers the system hands out for LocalFree (DPAPI
 };
 using ScopedLocalMemory = ScopedHandle<LocalMemoryTraits>;
 
+struct FileHandleTraits {  // CreateFileW: CloseHandle, INVALID_HANDLE_VALUE when absent
+    using Handle = HANDLE;
+    static Handle invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(Handle h) { ::CloseHandle(h); }
+};
+using ScopedFileHandle = ScopedHandle<FileHandleTraits>;
+
 struct StdioFileTraits {
     using Handle = FILE*;
     static Handle invalid() { return nullptr; }

@@ -5,9 +5,9 @@
 #include "update/UpdateRun.h"
 
 #include "cocos2d.h"
-#include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 #include "update/ResLog.h"
+#include "update/SerialRecordFile.h"
 #include "update/Unzip.h"
 
 #include <chrono>
@@ -32,31 +32,10 @@ private:
     HANDLE event_;
 };
 
-// The serial record, written beside its folder and moved into place: a crash
-// or a failed write never leaves an empty or half record (which would wipe
-// the caches on the next start). The temporary file sits in the small parent
-// folder rather than among the unpacked files: creating a new name in a large
-// folder is slow under wine (it scans the folder for a case-insensitive match).
-bool writeSerialRecord(const std::string& resourcesDir, const std::string& text) {
-    std::string parent = resourcesDir.substr(0, resourcesDir.size() - 1);
-    parent = parent.substr(0, parent.find_last_of("/\\") + 1);
-    const std::wstring temp = utf8ToWide(parent + "LocalResSignSn.tmp");
-    const std::wstring target = utf8ToWide(resourcesDir + "LocalResSignSn");
-    FILE* f = _wfopen(temp.c_str(), L"wb");
-    if (!f) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    if (std::fclose(f) != 0 || !written) {
-        ::DeleteFileW(temp.c_str());
-        return false;
-    }
-    if (!::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        ::DeleteFileW(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
-bool unpack(UpdateRun& run, const std::string& zipPath) {
+// Extracts the package and deletes its zip, unless the run was cancelled
+// before every entry was out: then the zip stays for the next run and
+// *cancelled is set.
+bool unpack(UpdateRun& run, const std::string& zipPath, bool* cancelled) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastReport = Clock::now();
     UnzipHooks hooks;
@@ -77,6 +56,11 @@ bool unpack(UpdateRun& run, const std::string& zipPath) {
             run.queueProgress();
         }
         return true;
+    };
+    *cancelled = false;
+    hooks.deleteArchive = [&run, cancelled](bool extracted) {
+        *cancelled = !extracted && run.isCancelled();
+        return !*cancelled;
     };
     return unzipFile(zipPath, run.resourcesDir, hooks);
 }
@@ -107,17 +91,16 @@ void unzipWorker(std::shared_ptr<UpdateRun> run) {
         // creating it walks every folder of the path again for each package.
         if (!fileUtils->isDirectoryExist(run->resourcesDir)) fileUtils->createDirectory(run->resourcesDir);
         resLog("unzip '%s' (luong rieng)", e.name.c_str());
-        if (!unpack(*run, zipPath)) {
-            if (run->isCancelled()) {
+        bool cancelled = false;
+        if (!unpack(*run, zipPath, &cancelled)) {
+            if (cancelled) {
                 resLog("unzip '%s' bi huy giua chung", e.name.c_str());  // the zip stays for the next run
                 return;
             }
-            fileUtils->removeFile(zipPath);
-            resLog("unzip err: '%s'", e.name.c_str());
+            resLog("unzip err: '%s'", e.name.c_str());  // its zip is gone already
             run->fail(3, e.name);
             return;
         }
-        fileUtils->removeFile(zipPath);  // result ignored: a leftover zip is only reused or replaced
 
         // A record that cannot be written leaves the older serial; the run goes on.
         writeSerialRecord(run->resourcesDir, run->sign + " " + std::to_string(e.sn));

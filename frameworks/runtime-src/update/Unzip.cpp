@@ -1,5 +1,6 @@
 #include "update/Unzip.h"
 
+#include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 #include "update/ResList.h"
@@ -7,6 +8,9 @@
 #include "update/UpdatePaths.h"
 
 #include "unzip.h"
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <memory>
@@ -116,13 +120,73 @@ bool extractEntry(unzFile zip, const std::string& name, const std::string& fullP
     return true;
 }
 
+// The archive's file: opened here with the wide-character call (any install
+// folder works) and, where the system grants it, with delete access, so a
+// finished package is deleted through this handle rather than by opening it
+// again by name (each open by name costs a round trip to wine's server, which
+// resolves the whole path again). minizip owns the stream once it has it and
+// closes it through streamClose, also when it fails to open the archive.
+class ArchiveFile {
+public:
+    explicit ArchiveFile(const std::wstring& path) {
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | DELETE, share, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        deletable_ = static_cast<bool>(file);
+        if (!deletable_) {
+            file.reset(::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                     nullptr));
+        }
+        if (!file) return;
+        const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_RDONLY | _O_BINARY);
+        if (fd == -1) return;
+        HANDLE h = file.release();  // the descriptor owns it now
+        stream_ = _fdopen(fd, "rb");
+        if (!stream_) {
+            _close(fd);  // closes the handle too
+            return;
+        }
+        handle_ = h;
+    }
+    ArchiveFile(const ArchiveFile&) = delete;
+    ArchiveFile& operator=(const ArchiveFile&) = delete;
+    ~ArchiveFile() {
+        if (stream_) std::fclose(stream_);  // minizip never took it
+    }
+
+    // For minizip's open callback: hands the stream over.
+    FILE* take() {
+        FILE* f = stream_;
+        stream_ = nullptr;
+        return f;
+    }
+    // For minizip's close callback.
+    int close(FILE* f) {
+        handle_ = nullptr;
+        return std::fclose(f);
+    }
+    // Marks the still open file for deletion at its close; false when that
+    // cannot be done and the caller must delete it by name afterwards.
+    bool deleteOnClose() {
+        if (!deletable_ || !handle_) return false;
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        return ::SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+    }
+
+private:
+    FILE* stream_ = nullptr;
+    HANDLE handle_ = nullptr;  // the stream's, while it is open
+    bool deletable_ = false;
+};
+
 // minizip reads an archive in many tiny pieces (each header field on its
 // own); its Win32 functions make each one a system call, which doubled the
 // time of a package of many small files. These read through the C runtime's
-// buffered streams instead, opened with the wide-character call.
-voidpf ZCALLBACK wideOpen(voidpf, const void* filename, int mode) {
+// buffered stream of the ArchiveFile instead.
+voidpf ZCALLBACK archiveOpen(voidpf opaque, const void*, int mode) {
     if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;  // read only
-    return _wfopen(static_cast<const wchar_t*>(filename), L"rb");
+    return static_cast<ArchiveFile*>(opaque)->take();
 }
 uLong ZCALLBACK streamRead(voidpf, voidpf stream, void* buf, uLong size) {
     return static_cast<uLong>(std::fread(buf, 1, size, static_cast<FILE*>(stream)));
@@ -135,19 +199,21 @@ long ZCALLBACK streamSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
     const int whence = origin == ZLIB_FILEFUNC_SEEK_CUR ? SEEK_CUR : origin == ZLIB_FILEFUNC_SEEK_END ? SEEK_END : SEEK_SET;
     return _fseeki64(static_cast<FILE*>(stream), static_cast<__int64>(offset), whence) == 0 ? 0 : -1;
 }
-int ZCALLBACK streamClose(voidpf, voidpf stream) { return std::fclose(static_cast<FILE*>(stream)); }
+int ZCALLBACK streamClose(voidpf opaque, voidpf stream) {
+    return static_cast<ArchiveFile*>(opaque)->close(static_cast<FILE*>(stream));
+}
 int ZCALLBACK streamError(voidpf, voidpf stream) { return std::ferror(static_cast<FILE*>(stream)); }
 
-zlib_filefunc64_def wideStdioFunctions() {
+zlib_filefunc64_def archiveFunctions(ArchiveFile* archive) {
     zlib_filefunc64_def f;
-    f.zopen64_file = wideOpen;
+    f.zopen64_file = archiveOpen;
     f.zread_file = streamRead;
     f.zwrite_file = streamWrite;
     f.ztell64_file = streamTell;
     f.zseek64_file = streamSeek;
     f.zclose_file = streamClose;
     f.zerror_file = streamError;
-    f.opaque = nullptr;
+    f.opaque = archive;
     return f;
 }
 
@@ -165,21 +231,8 @@ bool isBareEmptyArchive(const std::string& zipPath) {
     return signature && noEntries;
 }
 
-}  // namespace
-
-bool unzipFile(const std::string& zipPath, const std::string& destDir, const UnzipHooks& hooks) {
-    zlib_filefunc64_def wideFiles = wideStdioFunctions();  // the path is UTF-16: any install folder works
-    const std::wstring widePath = utf8ToWide(zipPath);
-    ScopedZip zip(unzOpen2_64(widePath.c_str(), &wideFiles));
-    if (!zip && isBareEmptyArchive(zipPath)) {
-        if (hooks.onTotal) hooks.onTotal(0);
-        return true;
-    }
-    if (!zip) {
-        resLog("can not open downloaded zip file %s", zipPath.c_str());
-        return false;
-    }
-    unzFile z = static_cast<unzFile>(zip.get());
+// Every entry of the open archive, in order, into destDir.
+bool extractAll(unzFile z, const std::string& zipPath, const std::string& destDir, const UnzipHooks& hooks) {
     unz_global_info64 global;
     if (unzGetGlobalInfo64(z, &global) != UNZ_OK) {
         resLog("can not read file global info of %s", zipPath.c_str());
@@ -217,4 +270,27 @@ bool unzipFile(const std::string& zipPath, const std::string& destDir, const Unz
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool unzipFile(const std::string& zipPath, const std::string& destDir, const UnzipHooks& hooks) {
+    const std::wstring widePath = utf8ToWide(zipPath);
+    ArchiveFile archive(widePath);  // outlives the minizip handle, which closes through it
+    zlib_filefunc64_def functions = archiveFunctions(&archive);
+    ScopedZip zip(unzOpen2_64(widePath.c_str(), &functions));
+    bool extracted = false;
+    if (zip) {
+        extracted = extractAll(static_cast<unzFile>(zip.get()), zipPath, destDir, hooks);
+    } else if (isBareEmptyArchive(zipPath)) {
+        if (hooks.onTotal) hooks.onTotal(0);
+        extracted = true;
+    } else {
+        resLog("can not open downloaded zip file %s", zipPath.c_str());
+    }
+    const bool remove = hooks.deleteArchive && hooks.deleteArchive(extracted);
+    const bool removedOnClose = remove && zip && archive.deleteOnClose();
+    zip.reset();
+    if (remove && !removedOnClose) ::DeleteFileW(widePath.c_str());  // result ignored: a leftover zip is only reused or replaced
+    return extracted;
 }

@@ -16,6 +16,10 @@ struct UnzipHooks {
     std::function<void(int entriesTotal)> onTotal;
     // At the start of entry k (from 0); false means cancelled: stop at once.
     std::function<bool(int k)> onEntry;
+    // Once, as the archive is closed, with whether every entry was extracted;
+    // true deletes the archive. It is deleted through the handle it was read
+    // with where the system allows, which spares opening it again by name.
+    std::function<bool(bool extracted)> deleteArchive;
 };
 
 // zipPath and destDir are UTF-8; destDir ends with '/'. True when every entry

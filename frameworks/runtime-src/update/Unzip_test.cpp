@@ -1,10 +1,13 @@
 #include "update/Unzip.h"
 
+#include "proj.win32/ScopedHandle.h"
+#include "proj.win32/TextConversion.h"
 #include "update/UpdateTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 using namespace updatetest;
 
@@ -126,4 +129,75 @@ TEST(UnzipFolders, WorksBelowANonAsciiFolder) {
     buildZip(root / "g\xc3\xb3i.zip", {{"d/\xe1\xbb\x87.txt", "x"}});
     ASSERT_TRUE(unzipFile(root / "g\xc3\xb3i.zip", root / "dest/", UnzipHooks()));
     EXPECT_TRUE(exists(root / "dest/d/\xe1\xbb\x87.txt"));
+}
+
+// The hook is asked once, with the outcome, on every road out of unzipFile,
+// and its answer alone decides whether the zip is left on disk.
+TEST_F(UnzipTest, DeleteArchiveHookDecidesWhetherTheZipStays) {
+    const std::string crcPayload = "payload that the CRC no longer matches";
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& zip)> make;
+        bool cancelAtSecondEntry;
+        bool answer;
+        bool extracted;
+    };
+    const std::vector<Case> cases = {
+        {"extracted, delete", [](const std::string& z) { buildZip(z, {{"a.txt", "a"}, {"b/c.txt", "c"}}); }, false,
+         true, true},
+        {"extracted, keep", [](const std::string& z) { buildZip(z, {{"a.txt", "a"}}); }, false, false, true},
+        {"no entries, delete", [](const std::string& z) { buildZip(z, {}); }, false, true, true},
+        {"cancelled, keep", [](const std::string& z) { buildZip(z, {{"a.txt", "a"}, {"b.txt", "b"}}); }, true, false,
+         false},
+        {"not a zip, delete", [](const std::string& z) { writeFile(z, std::string(300, 'j')); }, false, true, false},
+        {"crc error, delete",
+         [&](const std::string& z) {
+             std::string bytes = buildZip(z, {{"f.txt", crcPayload}}, true);
+             bytes[bytes.find(crcPayload)] ^= 0x20;
+             writeFile(z, bytes);
+         },
+         false, true, false},
+        {"hostile name, delete", [](const std::string& z) { buildZip(z, {{"../evil.txt", "x"}}); }, false, true,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string zip = root / "pkg.zip";
+        c.make(zip);
+        std::vector<bool> asked;
+        UnzipHooks hooks;
+        hooks.onEntry = [&](int k) { return !(c.cancelAtSecondEntry && k == 1); };
+        hooks.deleteArchive = [&](bool extracted) {
+            asked.push_back(extracted);
+            return c.answer;
+        };
+        EXPECT_EQ(unzipFile(zip, dest(), hooks), c.extracted);
+        EXPECT_EQ(asked, std::vector<bool>{c.extracted});
+        EXPECT_EQ(exists(zip), !c.answer);
+        EXPECT_TRUE(outsideDest().empty());
+        removeTree(zip);
+        removeTree(dest());
+        makeDir(dest());
+    }
+}
+
+TEST_F(UnzipTest, ArchiveHeldOpenByAnotherReaderStillUnpacks) {
+    // A reader that does not share deletion (a scanner, say) keeps the zip
+    // from being opened with delete access: it is read without, and the
+    // deletion that cannot happen leaves the zip, not a failed package.
+    const std::string zip = root / "pkg.zip";
+    buildZip(zip, {{"a.txt", "a"}, {"b/c.txt", "c"}});
+    ScopedFileHandle holder(::CreateFileW(utf8ToWide(zip).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder);
+    int asked = 0;
+    UnzipHooks hooks;
+    hooks.deleteArchive = [&](bool extracted) {
+        ++asked;
+        return extracted;
+    };
+    EXPECT_TRUE(unzipFile(zip, dest(), hooks));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(destFiles(), (std::vector<std::string>{"a.txt", "b/c.txt"}));
+    EXPECT_TRUE(exists(zip));
 }
