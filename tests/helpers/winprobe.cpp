@@ -4,6 +4,8 @@
 // or another program would. <exe> is the owner's Windows path.
 //   winprobe wait <title> <exe> <timeout-ms>          prints "client=WxH window=L,T,R,B visible=0|1 origin=X,Y"
 //   winprobe close <title> <exe>                      sends WM_CLOSE
+//   winprobe closewait <title> <exe> <timeout-ms>     sends WM_CLOSE, waits for the owner process to end,
+//                                                     prints "exit=<code>" (its Windows exit code)
 //   winprobe copydata <title> <exe> <kind> <text> [nonul]
 //   winprobe command <title> <exe> <id> <high-word>   posts WM_COMMAND
 //   winprobe show <title> <exe> minimize|restore
@@ -94,7 +96,7 @@ BOOL CALLBACK printChildText(HWND child, LPARAM) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: winprobe wait|close|copydata|command|show|gone|click|move <title> <exe> ...\n");
+    std::fprintf(stderr, "usage: winprobe wait|close|closewait|copydata|command|show|gone|click|move <title> <exe> ...\n");
     return 2;
 }
 
@@ -134,6 +136,29 @@ int wmain(int argc, wchar_t** argv) {
     if (verb == L"wait") return report(window);
     if (verb == L"close") {
         SendMessageW(window, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (verb == L"closewait") {
+        // The exit code as a Windows parent sees it. Under wine the unix side of
+        // an ended process is killed by wineserver when its teardown takes over
+        // about a second (as it can under emulation), which loses the code there.
+        const DWORD waitMs = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 30000;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        if (!process) {
+            std::fprintf(stderr, "cannot open the window's process (%lu)\n", GetLastError());
+            return 1;
+        }
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        DWORD code = 0;
+        const bool ended = WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code);
+        CloseHandle(process);
+        if (!ended) {
+            std::fprintf(stderr, "the window's process did not end within %lu ms\n", waitMs);
+            return 1;
+        }
+        std::printf("exit=%lu\n", code);
         return 0;
     }
     if (verb == L"copydata" && argc >= 5) {

@@ -111,8 +111,7 @@ class BridgeScenarios(unittest.TestCase):
         host.wait_for_line(DONE, timeout=90)
         time.sleep(0.5)  # a stray request would show in the log by now
         lines = list(host.lines)
-        hostrun.probe("close", hostrun.GAME_TITLE, host.windows_exe)
-        self.assertEqual(host.wait(), 0)
+        self.assertEqual(host.close(), 0)
         return [l[len("[LUA-print] "):] for l in lines if l.startswith("[LUA-print] ")]
 
     def saved_value(self):

@@ -5,6 +5,7 @@ the winprobe helper in the same wine prefix), its files and its exit code."""
 import os
 import queue
 import re
+import signal
 import shutil
 import subprocess
 import sys
@@ -220,9 +221,21 @@ class Host:
         return tuple(int(v) for v in m.groups())
 
     def close(self, timeout=30):
-        """Closes the window as a user would and returns the exit code."""
-        self.probe("close")
-        return self.wait(timeout)
+        """Closes the window as a user would and returns the exit code that
+        Windows reports for the process. The unix process status may not carry
+        it: wineserver kills (SIGKILL) the unix side of an ended process whose
+        teardown takes over about a second, as it can under emulation."""
+        # The probe gets the prefix's plain environment: under another locale wine
+        # would pass it the window title in that locale's code page.
+        out = probe("closewait", GAME_TITLE, self.windows_exe, str(timeout * 1000),
+                    env=wine_env(self.prefix), timeout=timeout + 30).stdout
+        m = re.search(r"^exit=(\d+)\r?$", out, re.M)
+        assert m, "winprobe said: %r" % out
+        code = int(m.group(1))
+        status = self.wait(timeout)
+        if status not in (code & 0xFF, -signal.SIGKILL):
+            raise AssertionError("the host ended with Windows code %d but unix status %d" % (code, status))
+        return code
 
     def wait(self, timeout=30):
         try:
