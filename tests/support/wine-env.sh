@@ -49,11 +49,32 @@ export DISPLAY='$display'
 export LC_ALL=C.UTF-8
 export WINE_LOADER='$loader'
 ENV
+  start_keeper "$display"
   echo "display $display, prefix $WINEPREFIX"
+}
+
+# The first wine program of a session starts wine's own services (services.exe,
+# explorer.exe, winedevice.exe, rpcss.exe...), and they keep that program's unix
+# stderr open until the last wine program of the prefix ends. Started by a test,
+# they hold CTest's output pipe, and CTest waits for its end: a test that has
+# finished seems to hang for as long as other tests keep the prefix busy. A
+# keeper program started here, with its output in a file, starts those services
+# away from every test's pipe and keeps them up for the whole run (bounded:
+# about two hours, if cleanup never comes).
+start_keeper() {
+  if [ -f "$dir/keeper.pid" ] && kill -0 "$(cat "$dir/keeper.pid")" 2>/dev/null; then
+    return
+  fi
+  DISPLAY=$1 LC_ALL=C.UTF-8 setsid "$loader" cmd /c ping -n 7200 127.0.0.1 \
+    </dev/null >"$dir/keeper.log" 2>&1 &
+  echo $! >"$dir/keeper.pid"
+  # Wait until the session's services run (a program of ours exits only then).
+  DISPLAY=$1 LC_ALL=C.UTF-8 "$loader" cmd /c exit </dev/null >>"$dir/keeper.log" 2>&1 || true
 }
 
 cleanup() {
   wineserver -k 2>/dev/null || true
+  rm -f "$dir/keeper.pid"
   if [ -f "$dir/xvfb.pid" ]; then
     kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
     rm -f "$dir/xvfb.pid" "$dir/xvfb.display"
