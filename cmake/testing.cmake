@@ -36,6 +36,6 @@ function(host_add_gtest name)
     target_link_libraries(${name} PRIVATE engine_log_hook)
   endif()
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
-  # Generous: under a full parallel run a wine process can take a minute to exit.
+  # Generous: a full parallel run of the 32-bit build under emulation is slow.
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
 endfunction()
