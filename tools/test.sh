@@ -24,8 +24,8 @@ else
 fi
 build_tree "$arch" test
 echo "[test] built in $(( $(date +%s) - start )) s; testing build/test-$arch"
-# Now and then a wine process that has finished all its work takes minutes to
-# exit under emulation (not seen outside a full parallel run): a test that
-# times out runs once more; one that fails, or times out twice, still fails.
+# A guard against a test whose output pipe is held open after it ended (wine's
+# services did that before the set-up started them apart): a test that times
+# out runs once more; one that fails, or times out twice, still fails.
 ctest --test-dir "$here/build/test-$arch" -j"$jobs" --output-on-failure --timeout 600 \
       --repeat after-timeout:2 "$@"
