@@ -336,6 +336,7 @@ def bench_update(build, work, info, site, env, show_prefix=None, exe=None):
     for path in info["packages"]:
         routes["/res/" + os.path.basename(path)] = {"body_file": path}
     site.set(routes)
+    settle()
     run = HostRun(build, game, env)
     try:
         run.wait_update(STEP_TIMEOUT_S)
@@ -364,6 +365,13 @@ def bench_update(build, work, info, site, env, show_prefix=None, exe=None):
         run.kill()
 
 
+def settle():
+    """Writes the previous step left (thousands of removed or copied files)
+    reach the disk before the next step's clock starts, not during it."""
+    os.sync()
+    time.sleep(0.5)
+
+
 def wine_time(env, args, cwd):
     start = time.monotonic()
     result = subprocess.run([env["WINE_LOADER"], *args], cwd=cwd, env=env, capture_output=True,
@@ -382,6 +390,7 @@ def bench_curl(work, curl_exe, info, site, env):
         for path in info["packages"]:
             name = os.path.basename(path)
             f.write('url = "%s"\noutput = "%s"\n' % (site.url("/res/" + name, "https"), name))
+    settle()
     startup, _ = wine_time(env, [curl_exe, "--version"], out)
     elapsed, _ = wine_time(env, [curl_exe, "-s", "-S", "-f", "--parallel", "--parallel-max", "8",
                                  "--cacert", "ca.pem", "-K", "urls.txt"], out)
@@ -406,6 +415,7 @@ def bench_unzip(work, unzip_exe, info, env, record=False):
     with open(listing, "w") as f:
         f.write("".join(to_windows(p) + "\n" for p in zips))
     args = [unzip_exe, to_windows(dest) + "\\", to_windows(listing)] + (["record"] if record else [])
+    settle()
     _, out = wine_time(env, args, work)
     if record:
         assert not os.listdir(downloads), "the record floor left zips behind"

@@ -6,6 +6,7 @@ where 32-bit programs run natively, the x86_64 twin where they run only through
 qemu-i386 (emulation slows the host, which also draws 60 frames a second on a
 software renderer, more than its floors, so its ratios would not be the host's).
 """
+import glob
 import os
 import re
 import subprocess
@@ -53,11 +54,15 @@ def default_build(kind):
 
 
 def build_arch(build):
-    with open(os.path.join(build, "CMakeCache.txt")) as f:
-        m = re.search(r"^CMAKE_SYSTEM_PROCESSOR:\w+=(\w+)$", f.read(), re.M)
-    if not m:
-        raise SystemExit("%s: no CMAKE_SYSTEM_PROCESSOR in its CMakeCache.txt" % build)
-    return m.group(1)
+    # The toolchain file sets the processor without caching it, so it is read
+    # from the system file CMake writes at configure time.
+    files = glob.glob(os.path.join(build, "CMakeFiles", "*", "CMakeSystem.cmake"))
+    for path in files:
+        with open(path) as f:
+            m = re.search(r'^set\(CMAKE_SYSTEM_PROCESSOR "(\w+)"\)$', f.read(), re.M)
+        if m:
+            return m.group(1)
+    raise SystemExit("%s: not a configured build (no CMAKE_SYSTEM_PROCESSOR in CMakeFiles/*/CMakeSystem.cmake)" % build)
 
 
 def wine_loader(arch):

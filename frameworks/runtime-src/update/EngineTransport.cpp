@@ -6,6 +6,7 @@
 #include "network/HttpClient.h"
 #include "network/HttpRequest.h"
 #include "network/HttpResponse.h"
+#include "update/Md5.h"
 
 #include <curl/curl.h>
 
@@ -26,12 +27,14 @@ struct CurlEasyDeleter {
 // than guessed from the stream position afterwards.
 struct WriteTarget {
     FILE* file;
+    Md5* digest;
     int64_t written;
 };
 
 size_t writeToFile(char* data, size_t size, size_t count, void* userdata) {
     WriteTarget* target = static_cast<WriteTarget*>(userdata);
     const size_t n = std::fwrite(data, size, count, target->file);  // a short write ends the transfer
+    if (target->digest) target->digest->update(data, n * size);
     target->written += static_cast<int64_t>(n) * static_cast<int64_t>(size);
     return n;
 }
@@ -94,7 +97,7 @@ public:
             outcome.curlCode = CURLE_FAILED_INIT;  // reported like any failed transfer
             return outcome;
         }
-        WriteTarget target{fetch.file, 0};
+        WriteTarget target{fetch.file, fetch.digest, 0};
         curl_easy_setopt(h, CURLOPT_URL, fetch.url.c_str());
         curl_blob caBlob{};
         if (fetch.caPath) {

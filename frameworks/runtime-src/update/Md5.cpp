@@ -114,19 +114,24 @@ std::string md5Hex(const void* bytes, size_t length) {
     return md5.finalHex();
 }
 
-bool md5HexOfFile(const std::string& path, std::string* hex, int64_t* bytes) {
+bool md5UpdateFromFile(const std::string& path, Md5* digest, int64_t* bytes) {
+    *bytes = 0;
     std::unique_ptr<FILE, FileCloser> file(openFileUtf8(path, L"rb"));
     if (!file) return false;
     std::unique_ptr<unsigned char[]> chunk(new unsigned char[kFileChunkBytes]);
-    Md5 md5;
-    int64_t total = 0;
     for (;;) {
         const size_t n = std::fread(chunk.get(), 1, kFileChunkBytes, file.get());
-        md5.update(chunk.get(), n);
-        total += static_cast<int64_t>(n);
+        digest->update(chunk.get(), n);
+        *bytes += static_cast<int64_t>(n);
         if (n < kFileChunkBytes) break;
     }
-    if (std::ferror(file.get())) return false;
+    return !std::ferror(file.get());
+}
+
+bool md5HexOfFile(const std::string& path, std::string* hex, int64_t* bytes) {
+    Md5 md5;
+    int64_t total = 0;
+    if (!md5UpdateFromFile(path, &md5, &total)) return false;
     *hex = md5.finalHex();
     if (bytes) *bytes = total;
     return true;

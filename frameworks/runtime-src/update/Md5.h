@@ -25,6 +25,10 @@ private:
 // Digest of a byte range; each byte formatted "%02X".
 std::string md5Hex(const void* bytes, size_t length);
 
+// Feeds the whole file (UTF-8 path) into digest through a fixed buffer. False
+// when it cannot be opened or read; *bytes gets the count fed in either case.
+bool md5UpdateFromFile(const std::string& path, Md5* digest, int64_t* bytes);
+
 // Streams the file (UTF-8 path) through a fixed buffer. False when it cannot
 // be opened or read; *bytes gets its size.
 bool md5HexOfFile(const std::string& path, std::string* hex, int64_t* bytes = nullptr);

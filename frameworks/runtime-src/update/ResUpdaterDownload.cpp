@@ -3,15 +3,17 @@
 // and resuming a ".temp" file with a range request.
 //
 // One package on disk:
-//   <name>.temp  grows while bytes arrive; survives an aborted or failed
-//                transfer that wrote bytes, and is resumed next time
-//        |  transfer done with 2xx
-//        v  renamed
-//   <name>       verified by MD5 (removed when it differs); unpacked, then
-//                deleted by the unpacking thread
+//   <name>.temp  grows while bytes arrive, hashed as they are written (a
+//                resumed file's old bytes first); survives an aborted or
+//                failed transfer that wrote bytes, and is resumed next time
+//        |  transfer done with 2xx and the MD5 matches (else removed)
+//        v  renamed through the handle it was written with
+//   <name>       unpacked, then deleted by the unpacking thread; found again
+//                on a later run, it is reused only when its MD5 matches
 #include "update/UpdateRun.h"
 
 #include "cocos2d.h"
+#include "update/DownloadTempFile.h"
 #include "update/Md5.h"
 #include "update/ResLog.h"
 #include "update/UpdatePaths.h"
@@ -27,10 +29,6 @@ constexpr int kCurlAbortedByCallback = 42;  // CURLE_ABORTED_BY_CALLBACK
 constexpr long kRangeNotSatisfiable = 416;
 // What libcurl itself reports when the body cannot be written (CURLE_WRITE_ERROR).
 constexpr int kCurlWriteError = 23;
-
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
 
 bool isVerified(const std::string& path, const std::string& md5) {
     std::string hex;
@@ -57,66 +55,70 @@ bool downloadFile(UpdateRun& run, int i, TransferSession* session) {
         fileUtils->removeFile(local);  // result ignored: the rename below replaces it anyway
     }
 
-    int64_t have = fileUtils->getFileSize(temp);
-    if (have < 0) have = 0;
+    // The digest must cover the whole file as it ends up on disk, so a resumed
+    // transfer hashes the bytes already there, and resumes after exactly those.
+    Md5 digest;
+    int64_t have = 0;
+    if (!md5UpdateFromFile(temp, &digest, &have) && have > 0) {
+        digest = Md5();  // part of it could not be read: start afresh
+        have = 0;
+    }
     {
         std::lock_guard<std::mutex> lock(run.mutex);
         run.resumeBase[i] = have;
         run.downloadedBytes[i] = have;
     }
 
-    FetchOutcome outcome;
-    {
-        std::unique_ptr<FILE, FileCloser> file(openFileUtf8(temp, have > 0 ? L"ab" : L"wb"));
-        if (!file) {
-            run.fail(0, std::string());
-            return false;
-        }
-        PackageFetch fetch;
-        fetch.session = session;
-        fetch.url = url;
-        const CaBundle& ca = updateCaBundle();
-        fetch.caPath = ca.path.empty() ? nullptr : ca.path.c_str();
-        fetch.caPem = ca.pem.empty() ? nullptr : &ca.pem;
-        fetch.connectTimeoutSec = run.connectTimeout;
-        fetch.resumeFrom = have;
-        fetch.file = file.get();
-        fetch.onProgress = [&run, i](int64_t received) {
-            run.onFileProgress(i, received);
-            return run.isCancelled();
-        };
-        outcome = run.transport->fetchPackage(fetch);
-        // Closed here, before any rename or removal. When the last bytes
-        // cannot be flushed the file is short but still a prefix of the
-        // package, so it stays for the next attempt to resume. The explicit
-        // fflush: wine's fclose returns 0 even when its own flush failed.
-        const bool flushed = std::fflush(file.get()) == 0;
-        const bool closed = std::fclose(file.release()) == 0;
-        if (!(flushed && closed) && outcome.curlCode == 0) outcome.curlCode = kCurlWriteError;
+    DownloadTempFile file(temp, have > 0);
+    if (!file.isOpen()) {
+        run.fail(0, std::string());
+        return false;
     }
+    PackageFetch fetch;
+    fetch.session = session;
+    fetch.url = url;
+    const CaBundle& ca = updateCaBundle();
+    fetch.caPath = ca.path.empty() ? nullptr : ca.path.c_str();
+    fetch.caPem = ca.pem.empty() ? nullptr : &ca.pem;
+    fetch.connectTimeoutSec = run.connectTimeout;
+    fetch.resumeFrom = have;
+    fetch.file = file.stream();
+    fetch.digest = &digest;
+    fetch.onProgress = [&run, i](int64_t received) {
+        run.onFileProgress(i, received);
+        return run.isCancelled();
+    };
+    FetchOutcome outcome = run.transport->fetchPackage(fetch);
+    // When the last bytes cannot be flushed the file is short but still a
+    // prefix of the package, so it stays for the next attempt to resume.
+    if (!file.flush() && outcome.curlCode == 0) outcome.curlCode = kCurlWriteError;
 
     const bool written = outcome.written > 0;
     if (outcome.curlCode == kCurlRangeError || outcome.httpStatus == kRangeNotSatisfiable || !written) {
-        fileUtils->removeFile(temp);  // the next attempt starts from the first byte
+        file.removeAndClose();  // the next attempt starts from the first byte
     }
     if (outcome.curlCode == kCurlAbortedByCallback) return false;  // cancelled: no report
 
     if (outcome.curlCode == 0 && outcome.httpStatus >= 200 && outcome.httpStatus <= 299) {
-        const size_t slash = local.find_last_of("/\\");
-        const std::string dir = local.substr(0, slash + 1);
-        const std::string fileName = local.substr(slash + 1);
-        if (!fileUtils->renameFile(dir, fileName + ".temp", fileName)) {
+        if (!written) {  // its temp is gone (above): nothing to hand on
             run.fail(0, std::string());
             return false;
         }
-        if (!isVerified(local, e.md5)) {
-            fileUtils->removeFile(local);
+        // Checked before the rename: a package that differs never takes its
+        // final name.
+        if (digest.finalHex() != e.md5) {
+            file.removeAndClose();
             resLog("md5 err: '%s'", e.name.c_str());
             run.fail(2, std::string());
             return false;
         }
+        if (!file.renameAndClose(local)) {
+            run.fail(0, std::string());
+            return false;
+        }
         return true;
     }
+    if (!file.close() && outcome.curlCode == 0) outcome.curlCode = kCurlWriteError;
 
     char msg[48];
     std::snprintf(msg, sizeof msg, "%d,%ld", outcome.curlCode, outcome.httpStatus);

@@ -128,7 +128,9 @@ private:
         auto send = [&](size_t upTo) {
             while (sent < upTo) {
                 const size_t n = std::min<size_t>(s.chunk, upTo - sent);
-                out.written += static_cast<int64_t>(std::fwrite(body.data() + sent, 1, n, fetch.file));
+                const size_t accepted = std::fwrite(body.data() + sent, 1, n, fetch.file);
+                if (fetch.digest) fetch.digest->update(body.data() + sent, accepted);
+                out.written += static_cast<int64_t>(accepted);
                 sent += n;
                 if (fetch.onProgress(static_cast<int64_t>(sent))) return false;
             }
@@ -487,6 +489,8 @@ TEST_F(EngineTest, PackageOutcomes) {
         {"wrong package replaced", withFile(kName, "stale bytes"), {good}, "", "finished", -1, "", 1, 0, false, false},
         {"temp resumed", withFile(kName + ".temp", good.substr(0, 100)), {good}, "", "finished", -1, "", 1, 100, false,
          false},
+        {"temp with corrupted old bytes", withFile(kName + ".temp", std::string(100, 'x')), {good}, "", "error", 2, "",
+         1, 100, false, false},
         {"empty temp starts afresh", withFile(kName + ".temp", ""), {good}, "", "finished", -1, "", 1, 0, false, false},
         {"md5 mismatch", nullptr, {good}, std::string(32, 'A'), "error", 2, "", 1, 0, false, false},
         {"lower-case md5 never matches", nullptr, {good}, "lower", "error", 2, "", 1, 0, false, false},

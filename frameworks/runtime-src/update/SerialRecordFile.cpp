@@ -3,36 +3,12 @@
 #include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
-
-#include <cstddef>
-#include <cstring>
-#include <vector>
+#include "update/OpenFileActions.h"
 
 namespace {
 
 const char kRecordName[] = "LocalResSignSn";
 const char kTempName[] = "LocalResSignSn.tmp";
-
-// The handle is renamed while it is open: one request to the file system
-// instead of MoveFileExW's own open, query, rename and close, which made the
-// record the dearest step of a small package under wine.
-bool renameOpenFile(HANDLE file, const std::wstring& target) {
-    const size_t nameBytes = target.size() * sizeof(wchar_t);
-    const size_t size = offsetof(FILE_RENAME_INFO, FileName) + nameBytes + sizeof(wchar_t);
-    std::vector<unsigned long long> storage((size + sizeof(unsigned long long) - 1) / sizeof(unsigned long long));
-    FILE_RENAME_INFO* info = reinterpret_cast<FILE_RENAME_INFO*>(storage.data());
-    info->ReplaceIfExists = TRUE;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(nameBytes);
-    std::memcpy(info->FileName, target.c_str(), nameBytes + sizeof(wchar_t));
-    return ::SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(size)) != FALSE;
-}
-
-bool markForDeletion(HANDLE file) {
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = TRUE;
-    return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
-}
 
 }  // namespace
 
@@ -45,6 +21,9 @@ bool writeSerialRecord(const std::string& resourcesDir, const std::string& text)
     const std::wstring temp = utf8ToWide(parent + kTempName);
     const std::wstring target = utf8ToWide(resourcesDir + kRecordName);
 
+    // Renamed while open: one request instead of MoveFileExW's own open,
+    // query, rename and close, which made the record the dearest step of a
+    // small package under wine.
     ScopedFileHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
@@ -53,7 +32,7 @@ bool writeSerialRecord(const std::string& resourcesDir, const std::string& text)
                           written == text.size();
     if (complete && renameOpenFile(file.get(), target)) return true;
     if (!complete) {
-        if (!markForDeletion(file.get())) {
+        if (!deleteOpenFileOnClose(file.get())) {
             file.reset();
             ::DeleteFileW(temp.c_str());
         }

@@ -3,6 +3,7 @@
 #include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
+#include "update/OpenFileActions.h"
 #include "update/ResList.h"
 #include "update/ResLog.h"
 #include "update/UpdatePaths.h"
@@ -169,9 +170,7 @@ public:
     // cannot be done and the caller must delete it by name afterwards.
     bool deleteOnClose() {
         if (!deletable_ || !handle_) return false;
-        FILE_DISPOSITION_INFO disposition{};
-        disposition.DeleteFile = TRUE;
-        return ::SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+        return deleteOpenFileOnClose(handle_);
     }
 
 private:

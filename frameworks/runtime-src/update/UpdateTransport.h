@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+class Md5;
+
 // The list answer as the engine's HttpClient reports it.
 struct ListAnswer {
     bool succeed = false;   // transfer done and HTTP status 2xx
@@ -35,6 +37,7 @@ struct PackageFetch {
     int connectTimeoutSec = 0;     // 0: libcurl's default
     int64_t resumeFrom = 0;        // > 0: a range request from this byte
     FILE* file = nullptr;          // the body goes here, through fwrite
+    Md5* digest = nullptr;         // when set, every byte fwrite accepted is also fed in, in order
     // Called with the bytes received by this transfer so far; true aborts it.
     std::function<bool(int64_t received)> onProgress;
 };
