@@ -3,8 +3,8 @@
 // Loop, until the GL view's window asked to close, Director::end() was
 // called, or WM_QUIT arrived:
 //   1. dispatch every waiting message (input is never held back by a frame);
-//   2. when an animation interval has passed since the last frame, run one
-//      Director frame;
+//   2. when the next frame is due (frames keep to a grid of animation
+//      intervals, see FramePacer), run one Director frame;
 //   3. otherwise sleep in MsgWaitForMultipleObjects until the next frame is
 //      due or a message arrives.
 // Then the Director is purged, which destroys the window: WM_DESTROY still
@@ -14,6 +14,7 @@
 #include "base/CCConsole.h"
 #include "base/CCDirector.h"
 #include "platform/CCGLView.h"
+#include "platform/FramePacer.h"
 #include "platform/Utf16_win.h"
 #include "platform/Windows_win.h"
 
@@ -107,24 +108,19 @@ int Application::run() {
     ScopedTimerResolution timerResolution;
     LARGE_INTEGER frequency;
     ::QueryPerformanceFrequency(&frequency);
-    LONGLONG lastFrame = performanceCounter();
-    bool firstFrame = true;
+    FramePacer pacer(frequency.QuadPart);
 
     while (pumpMessages() && !shouldLeaveLoop(director)) {
         const float interval = director->getAnimationInterval();
         const LONGLONG intervalTicks =
             interval > 0.0f ? static_cast<LONGLONG>(static_cast<double>(interval) * frequency.QuadPart) : 0;
         const LONGLONG now = performanceCounter();
-        const LONGLONG sinceLast = now - lastFrame;
-        if (firstFrame || sinceLast >= intervalTicks) {
-            firstFrame = false;
-            lastFrame = now;
+        if (pacer.takeFrame(now, intervalTicks)) {
             director->mainLoop();
             continue;
         }
-        const LONGLONG remainingMs = (intervalTicks - sinceLast) * 1000 / frequency.QuadPart;
         // Wakes early for any input; the loop then pumps before the next frame.
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(remainingMs), QS_ALLINPUT);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, pacer.waitMs(now, intervalTicks), QS_ALLINPUT);
     }
 
     director->purgeDirector();
