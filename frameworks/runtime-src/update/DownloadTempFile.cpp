@@ -1,33 +1,17 @@
 #include "update/DownloadTempFile.h"
 
-#include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "update/OpenFileActions.h"
 
 #include <fcntl.h>
-#include <io.h>
 
 DownloadTempFile::DownloadTempFile(const std::string& path, bool append) : path_(utf8ToWide(path)) {
-    // The same sharing as the C runtime's fopen, and deletion on top.
-    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    const DWORD disposition = append ? OPEN_ALWAYS : CREATE_ALWAYS;
-    ScopedFileHandle file(::CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE, share, nullptr, disposition,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-    deletable_ = static_cast<bool>(file);
-    if (!deletable_) {
-        file.reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
-    }
-    if (!file) return;
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_BINARY | (append ? _O_APPEND : 0));
-    if (fd == -1) return;
-    HANDLE h = file.release();  // the descriptor owns it now
-    stream_ = _fdopen(fd, append ? "ab" : "wb");
-    if (!stream_) {
-        _close(fd);  // closes the handle too
-        return;
-    }
-    handle_ = h;
+    const StreamWithHandle opened =
+        openStreamWithDelete(path_, GENERIC_WRITE, append ? OPEN_ALWAYS : CREATE_ALWAYS,
+                             _O_BINARY | (append ? _O_APPEND : 0), append ? "ab" : "wb");
+    stream_ = opened.stream;
+    handle_ = opened.handle;
+    deletable_ = opened.deletable;
 }
 
 DownloadTempFile::~DownloadTempFile() { close(); }

@@ -1,5 +1,10 @@
 #include "update/OpenFileActions.h"
 
+#include "proj.win32/ScopedHandle.h"
+
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -20,4 +25,29 @@ bool deleteOpenFileOnClose(HANDLE file) {
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = TRUE;
     return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+StreamWithHandle openStreamWithDelete(const std::wstring& path, DWORD access, DWORD disposition, int fdFlags,
+                                      const char* mode) {
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    StreamWithHandle out;
+    ScopedFileHandle file(
+        ::CreateFileW(path.c_str(), access | DELETE, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool deletable = static_cast<bool>(file);
+    if (!deletable) {
+        file.reset(::CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    if (!file) return out;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), fdFlags);
+    if (fd == -1) return out;
+    HANDLE h = file.release();  // the descriptor owns it now
+    FILE* stream = _fdopen(fd, mode);
+    if (!stream) {
+        _close(fd);  // closes the handle too
+        return out;
+    }
+    out.stream = stream;
+    out.handle = h;
+    out.deletable = deletable;
+    return out;
 }

@@ -6,7 +6,21 @@
 
 #include "proj.win32/Win32.h"
 
+#include <cstdio>
 #include <string>
+
+// A C runtime stream on a file opened with CreateFileW, with DELETE access
+// where the system grants it (then `deletable`). The stream owns the handle:
+// closing the stream closes it. All empty when the file cannot be opened.
+struct StreamWithHandle {
+    FILE* stream = nullptr;
+    HANDLE handle = nullptr;
+    bool deletable = false;
+};
+// access: GENERIC_READ or GENERIC_WRITE; fdFlags for _open_osfhandle; mode
+// for _fdopen. Shared as the C runtime's fopen shares, and for deletion.
+StreamWithHandle openStreamWithDelete(const std::wstring& path, DWORD access, DWORD disposition, int fdFlags,
+                                      const char* mode);
 
 // Gives the open file the name target (a full path), replacing a file there.
 bool renameOpenFile(HANDLE file, const std::wstring& target);

@@ -1,6 +1,5 @@
 #include "update/Unzip.h"
 
-#include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 #include "update/OpenFileActions.h"
@@ -11,7 +10,6 @@
 #include "unzip.h"
 
 #include <fcntl.h>
-#include <io.h>
 
 #include <cstdio>
 #include <memory>
@@ -130,24 +128,11 @@ bool extractEntry(unzFile zip, const std::string& name, const std::string& fullP
 class ArchiveFile {
 public:
     explicit ArchiveFile(const std::wstring& path) {
-        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-        ScopedFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | DELETE, share, nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-        deletable_ = static_cast<bool>(file);
-        if (!deletable_) {
-            file.reset(::CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
-        }
-        if (!file) return;
-        const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_RDONLY | _O_BINARY);
-        if (fd == -1) return;
-        HANDLE h = file.release();  // the descriptor owns it now
-        stream_ = _fdopen(fd, "rb");
-        if (!stream_) {
-            _close(fd);  // closes the handle too
-            return;
-        }
-        handle_ = h;
+        const StreamWithHandle opened =
+            openStreamWithDelete(path, GENERIC_READ, OPEN_EXISTING, _O_RDONLY | _O_BINARY, "rb");
+        stream_ = opened.stream;
+        handle_ = opened.handle;
+        deletable_ = opened.deletable;
     }
     ArchiveFile(const ArchiveFile&) = delete;
     ArchiveFile& operator=(const ArchiveFile&) = delete;
