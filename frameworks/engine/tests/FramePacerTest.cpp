@@ -9,8 +9,8 @@ using cocos2d::FramePacer;
 
 namespace {
 
-constexpr int64_t kFreq = 10000000;           // 10 MHz, wine's counter
-constexpr int64_t kFrame = kFreq / 60;        // 1/60 s
+constexpr int64_t kFreq = 10000000;  // 10 MHz, wine's counter
+constexpr int64_t kFrame = kFreq / 60;  // 1/60 s
 constexpr int64_t kMs = kFreq / 1000;
 
 // The run loop against a clock whose sleeps end `lateTicks` after the time
@@ -45,11 +45,11 @@ TEST(FramePacer, WaitsRoundUpSoTheLoopNeverSpinsBeforeAFrame) {
         uint32_t waitMs;
     };
     const Case cases[] = {
-        {0, 17},                 // 16.67 ms to go
+        {0, 17},                            // 16.67 ms to go
         {kFrame - 10 * kMs - kMs / 2, 11},  // 10.5 ms to go
-        {kFrame - kMs / 10, 1},   // a tenth of a millisecond: still a real wait
+        {kFrame - kMs / 10, 1},             // a tenth of a millisecond: still a real wait
         {kFrame - 1, 1},
-        {kFrame, 0},              // due
+        {kFrame, 0},                        // due
     };
     for (const Case& c : cases) {
         EXPECT_EQ(pacer.waitMs(c.now, kFrame), c.waitMs) << "at tick " << c.now;

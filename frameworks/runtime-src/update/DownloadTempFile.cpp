@@ -35,10 +35,7 @@ bool DownloadTempFile::renameAndClose(const std::string& target) {
 }
 
 void DownloadTempFile::removeAndClose() {
-    if (deletable_ && stream_ && deleteOpenFileOnClose(handle_)) {
-        close();
-        return;
-    }
+    const bool markedOpen = deletable_ && stream_ && deleteOpenFileOnClose(handle_);
     close();
-    ::DeleteFileW(path_.c_str());
+    if (!markedOpen) ::DeleteFileW(path_.c_str());
 }
