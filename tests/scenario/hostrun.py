@@ -5,10 +5,12 @@ the winprobe helper in the same wine prefix), its files and its exit code."""
 import os
 import queue
 import re
+import select
 import signal
 import shutil
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import unittest
@@ -75,9 +77,11 @@ class Scratch:
     """A throw-away folder for one scenario, removed when the scenario passes."""
 
     def __init__(self, name):
-        self.root = os.path.join(BUILD_DIR, "scenario-tmp", name)
-        shutil.rmtree(self.root, ignore_errors=True)
-        os.makedirs(self.root)
+        # A folder of its own even when another scenario, running beside it,
+        # asks for the same name.
+        parent = os.path.join(BUILD_DIR, "scenario-tmp")
+        os.makedirs(parent, exist_ok=True)
+        self.root = tempfile.mkdtemp(prefix=name + "-", dir=parent)
 
     def path(self, *parts):
         return os.path.join(self.root, *parts)
@@ -112,11 +116,60 @@ class Scratch:
         shutil.rmtree(self.root, ignore_errors=True)
 
 
+class PrivateDisplay:
+    """An X display of its own (Xvfb), for a scenario that reads its window's
+    pixels off the screen: no window of another test can cover them, or come
+    and go while the screen is read. Wine puts a process's windows on the
+    display its own DISPLAY names, whatever the prefix's other programs use;
+    the size is the shared display's, whose monitor the prefix has recorded."""
+
+    START_TIMEOUT_S = 30
+
+    def __init__(self, screen="2048x1536x24"):
+        self._log = tempfile.TemporaryFile()
+        read_end, write_end = os.pipe()
+        # -displayfd: Xvfb takes the first free display number and writes it
+        # back, so displays started side by side never pick the same one.
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp"],
+                                     pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=self._log,
+                                     stderr=subprocess.STDOUT)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + self.START_TIMEOUT_S
+        try:
+            while not number.endswith(b"\n") and time.monotonic() < deadline:
+                ready, _, _ = select.select([read_end], [], [], 0.2)
+                if ready:
+                    chunk = os.read(read_end, 16)
+                    if not chunk:
+                        break
+                    number += chunk
+        finally:
+            os.close(read_end)
+        if not number.strip().isdigit():
+            self.close()
+            self._log.seek(0)
+            raise AssertionError("Xvfb did not start: %s" % self._log.read().decode("utf-8", "replace"))
+        self.name = ":" + number.strip().decode()
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self._log.close()
+
+
 class Host:
     """One running host process; its standard output is the engine log."""
 
-    def __init__(self, game_dir, args=(), prefix=None, debug=None, env_extra=None, exe=HOST_EXE):
+    def __init__(self, game_dir, args=(), prefix=None, debug=None, env_extra=None, exe=HOST_EXE, display=None):
         self.env = wine_env(prefix, debug)
+        if display:
+            self.env["DISPLAY"] = display
         if env_extra:
             self.env.update(env_extra)
         self.prefix = prefix

@@ -1,8 +1,8 @@
 """The update scene as a player sees it: the real host under wine and Xvfb,
 its window's pixels read from the screen while an update runs against the
 fixture server. The window is portrait, the design area halved (375 x 667),
-so that every part of the scene is on screen, and it stands apart from the
-other scenarios' windows on the shared display."""
+so that every part of the scene is on screen, and it is alone on a display of
+its own: the other tests' windows, on the shared display, never cover it."""
 
 import os
 import random
@@ -18,11 +18,11 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import fixtures  # noqa: E402
 import hostrun  # noqa: E402
 from fixtures import Site  # noqa: E402
-from hostrun import CONFIG_PORTRAIT, HERE_SOURCE, Host, Scratch  # noqa: E402
+from hostrun import CONFIG_PORTRAIT, HERE_SOURCE, Host, PrivateDisplay, Scratch  # noqa: E402
 
 MAIN_LUA = 'release_print("scenario game started")\n'
 GAME_STARTED = r"^\[LUA-print\] scenario game started$"
-POSITION = "1560,100"  # right of the windows the other scenarios open at the screen's top-left
+POSITION = "1560,100"  # away from the screen's origin, so the capture must follow the window
 SCALE = 0.5  # client pixels per design unit
 
 
@@ -36,8 +36,10 @@ class Shot:
 
     def __init__(self, env, origin, size):
         w, h = size
-        # xwd fails now and then with BadDrawable when another scenario's
-        # window goes away during the grab: a few tries.
+        # xwd walks the display's window tree while it grabs, and fails with
+        # BadWindow or BadDrawable when a window goes away meanwhile. The
+        # display is the scenario's own, so only the host's own windows could:
+        # a few tries.
         for _ in range(5):
             grab = subprocess.run(["xwd", "-root", "-silent", "-display", env["DISPLAY"]], capture_output=True)
             if grab.returncode == 0:
@@ -108,7 +110,9 @@ class UpdateSceneScenarios(unittest.TestCase):
         return hostrun.write_file(self.dir, relative, data)
 
     def start(self):
-        host = Host(self.dir, ("-position", POSITION))
+        display = PrivateDisplay()
+        self.addCleanup(display.close)
+        host = Host(self.dir, ("-position", POSITION), display=display.name)
         self.addCleanup(host.kill)
         host.wait_for_line(r"^==write path==$")
         out = host.probe("wait", "20000").stdout

@@ -20,15 +20,24 @@ setup() {
     if [ -f "$dir/xvfb.display" ] && display_ok "$(cat "$dir/xvfb.display")"; then
       display=$(cat "$dir/xvfb.display")
     else
-      local n=91
-      while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-      display=":$n"
-      Xvfb "$display" -screen 0 2048x1536x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+      # -displayfd: Xvfb takes the first free display number itself and writes
+      # it back once it accepts clients, so build trees (and the scenarios'
+      # own displays) set up side by side never pick the same number.
+      rm -f "$dir/xvfb.number"
+      Xvfb -displayfd 3 -screen 0 2048x1536x24 -nolisten tcp 3>"$dir/xvfb.number" >"$dir/xvfb.log" 2>&1 &
       echo $! >"$dir/xvfb.pid"
+      local i number=
+      for i in $(seq 1 300); do
+        number=$(sed -n '1{/^[0-9][0-9]*$/p}' "$dir/xvfb.number" 2>/dev/null)
+        [ -n "$number" ] && [ "$(wc -l <"$dir/xvfb.number")" -ge 1 ] && break
+        number=
+        kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null || break
+        sleep 0.1
+      done
+      [ -n "$number" ] || { echo "Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+      display=":$number"
       echo "$display" >"$dir/xvfb.display"
-      local i
-      for i in $(seq 1 50); do display_ok "$display" && break; sleep 0.1; done
-      display_ok "$display" || { echo "Xvfb did not start on $display" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
+      display_ok "$display" || { echo "Xvfb does not answer on $display" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
     fi
   fi
   export DISPLAY=$display
@@ -77,7 +86,7 @@ cleanup() {
   rm -f "$dir/keeper.pid"
   if [ -f "$dir/xvfb.pid" ]; then
     kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
-    rm -f "$dir/xvfb.pid" "$dir/xvfb.display"
+    rm -f "$dir/xvfb.pid" "$dir/xvfb.display" "$dir/xvfb.number"
   fi
 }
 

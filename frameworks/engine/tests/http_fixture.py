@@ -67,12 +67,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
     do_DELETE = route
 
 
-def free_port():
+def refusing_port():
+    """A socket bound to a port but not listening: a connection there is
+    refused, and no other program (another test beside this one) can take the
+    port while the socket is open."""
     s = socket.socket()
     s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
+    return s
 
 
 def main():
@@ -85,10 +86,12 @@ def main():
     threading.Thread(target=server.serve_forever, daemon=True).start()
     env = dict(os.environ)
     env["ENGINE_HTTP_PORT"] = str(server.server_address[1])
-    env["ENGINE_HTTP_REFUSED_PORT"] = str(free_port())
+    refused = refusing_port()
+    env["ENGINE_HTTP_REFUSED_PORT"] = str(refused.getsockname()[1])
     try:
         return subprocess.call(command, env=env)
     finally:
+        refused.close()
         server.shutdown()
 
 
