@@ -107,4 +107,14 @@ TEST_F(BridgeRegistrationTest, SavedAccountReachesUserDefaultAsAProtectedBlob) {
     EXPECT_EQ(run(L, "return cc.UserDefault:getInstance():getStringForKey('dorv_acount')"), "legacy_name");
 }
 
+TEST_F(BridgeRegistrationTest, ADefaultIsReturnedButNeverSavedAsTheAccountName) {
+    registerNativeBridge(L);
+    cocos2d::UserDefault* saved = cocos2d::UserDefault::getInstance();
+    EXPECT_EQ(run(L, "return cc.UserDefault:getInstance():getStringForKey('dorv_acount', 'Guest')"), "Guest");
+    EXPECT_EQ(saved->getStringForKey("dorv_acount", "<absent>"), "<absent>") << "the default was saved";
+    EXPECT_EQ(run(L, "return cc.UserDefault:getInstance():getStringForKey('dorv_acount', 'Other')"), "Other");
+    EXPECT_EQ(run(L, "return cc.UserDefault:getInstance():getStringForKey('dorv_acount')"), "");
+    EXPECT_EQ(saved->getStringForKey("dorv_acount", "<absent>"), "<absent>");
+}
+
 } // namespace

@@ -46,18 +46,22 @@ do
         end
 
         UD.getStringForKey = function(self, k, ...)
-            local v = rawGet(self, k, ...)
-            if SEC[k] and type(v) == "string" and v ~= "" then
-                local dec, why = zavu_secure_unprotect(v)
-                if dec ~= nil then return dec end
-                if why == "notblob" then
-                    -- Stored before protection existed: protect it now.
-                    rawSet(self, k, protectOrEmpty(v))
-                    return v
-                end
-                return ""
+            if not SEC[k] then return rawGet(self, k, ...) end
+            -- Read without the caller's default: only a value really stored
+            -- is unprotected or migrated, never the default.
+            local v = rawGet(self, k)
+            if type(v) ~= "string" or v == "" then return rawGet(self, k, ...) end
+            local dec, why = zavu_secure_unprotect(v)
+            if dec ~= nil then return dec end
+            if why == "notblob" then
+                -- Stored before protection existed: protect it now. When
+                -- protection fails the plain value stays as it is; writing
+                -- the empty string over it would lose the player's name.
+                local p = zavu_secure_protect(v)
+                if p ~= nil then rawSet(self, k, p) end
+                return v
             end
-            return v
+            return ""
         end
     end
 end

@@ -200,18 +200,45 @@ test("failures of the storage globals never expose or store the plain name", fun
     eq(ud(W):getStringForKey("dorv_acount"), "", "unreadable blob")
     eq(W.store.dorv_acount, PREFIX .. "xyz", "unreadable blob kept")
 
-    -- Protection that fails stores the empty string, on write and on migration.
+    -- Protection that fails on write stores the empty string, never the name.
     W = newWorld({ protectFails = true })
     ud(W):setStringForKey("dorv_acount", "secret")
     eq(W.store.dorv_acount, "", "failed protect on set")
-    W.store.dorv_acount = "legacy"
-    eq(ud(W):getStringForKey("dorv_acount"), "legacy", "migration read")
-    eq(W.store.dorv_acount, "", "failed protect on migration")
 end)
 
-test("a missing default and a non-string value go through untouched", function()
+test("a migration whose protection fails leaves the plain name stored", function()
+    local W = newWorld({ protectFails = true })
+    W.store.dorv_acount = "legacy"
+    for i = 1, 3 do
+        eq(ud(W):getStringForKey("dorv_acount"), "legacy", "read " .. i)
+        eq(W.store.dorv_acount, "legacy", "stored after read " .. i)
+    end
+    eq(#W.calls, 0, "writes")
+end)
+
+test("a default is returned as it is and never stored as the name", function()
+    local cases = {
+        { name = "absent key", stored = nil },
+        { name = "empty stored value", stored = "" },
+    }
+    for _, c in ipairs(cases) do
+        local W = newWorld()
+        W.store.dorv_acount = c.stored
+        local want = c.stored or "Guest" -- the engine answers an empty stored value with ""
+        eq(ud(W):getStringForKey("dorv_acount", "Guest"), want, c.name .. ": read with a default")
+        eq(W.store.dorv_acount, c.stored, c.name .. ": stored")
+        eq(#W.calls, 0, c.name .. ": writes")
+        eq(ud(W):getStringForKey("dorv_acount", "Other"), c.stored or "Other", c.name .. ": read with another default")
+        eq(ud(W):getStringForKey("dorv_acount"), "", c.name .. ": read without a default")
+    end
+    -- A default that looks like a blob is not unprotected either.
     local W = newWorld()
-    eq(ud(W):getStringForKey("dorv_acount", "dflt"), "dflt", "absent key with default is not unprotected")
+    eq(ud(W):getStringForKey("dorv_acount", PREFIX .. "tseug"), PREFIX .. "tseug", "blob-like default")
+    eq(#W.calls, 0, "blob-like default: writes")
+end)
+
+test("a non-string value goes through untouched", function()
+    local W = newWorld()
     ud(W):setStringForKey("dorv_acount", 42)
     eq(W.store.dorv_acount, 42, "number stored as given")
 end)
