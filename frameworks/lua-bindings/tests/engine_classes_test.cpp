@@ -141,6 +141,19 @@ TEST_F(EngineClassesTest, ScriptEntryRunsOnALaterTickAndCanUnscheduleItself) {
     EXPECT_EQ(run("return tostring(runs)"), "1") << "an unscheduled entry ran again";
 }
 
+TEST_F(EngineClassesTest, EachScriptEntryKeepsItsOwnPausedState) {
+    // A paused entry first, an unpaused one after it, and a paused one after that.
+    ASSERT_EQ(run("runs = {first = 0, second = 0, third = 0}\n"
+                  "local sch = cc.Director:getInstance():getScheduler()\n"
+                  "sch:scheduleScriptFunc(function() runs.first = runs.first + 1 end, 0, true)\n"
+                  "sch:scheduleScriptFunc(function() runs.second = runs.second + 1 end, 0, false)\n"
+                  "sch:scheduleScriptFunc(function() runs.third = runs.third + 1 end, 0, true)\n"
+                  "return 'ok'"),
+              "ok");
+    for (int i = 0; i < 10; ++i) frame();
+    EXPECT_EQ(run("return runs.first .. ' ' .. runs.second .. ' ' .. runs.third"), "0 9 0");
+}
+
 TEST_F(EngineClassesTest, RepeatingEntriesSurviveTheirErrorsAndStopWithTheirState) {
     LogCapture log;
     ASSERT_EQ(run("count = 0\n"
@@ -154,11 +167,10 @@ TEST_F(EngineClassesTest, RepeatingEntriesSurviveTheirErrorsAndStopWithTheirStat
     EXPECT_TRUE(log.contains("[LUA ERROR]")) << "error not logged";
     EXPECT_TRUE(log.contains("entry broke"));
 
-    const std::string key = "scriptEntry_" + run("return tostring(entry)");
-    lua_State* closed = L;
-    ASSERT_TRUE(Director::getInstance()->getScheduler()->isScheduled(key, closed));
+    const unsigned int entry = static_cast<unsigned int>(std::stoul(run("return tostring(entry)")));
+    ASSERT_TRUE(Director::getInstance()->getScheduler()->isScriptEntryScheduled(entry));
     stack.reset();
-    EXPECT_FALSE(Director::getInstance()->getScheduler()->isScheduled(key, closed));
+    EXPECT_FALSE(Director::getInstance()->getScheduler()->isScriptEntryScheduled(entry));
     for (int i = 0; i < 3; ++i) frame();  // would call into the closed state
     startStack();
 }
