@@ -10,6 +10,7 @@
 #include "base/CCDirector.h"
 #include "base/CCScheduler.h"
 #include "base/CCUserDefault.h"
+#include "network/HttpClient.h"
 #include "platform/CCFileUtils.h"
 #include "scripting/lua-bindings/manual/CCLuaStack.h"
 
@@ -229,6 +230,37 @@ TEST_F(EngineClassesTest, XmlHttpRequestPostsItsBodyAndCanBeReused) {
     EXPECT_EQ(run("return tostring(xhr.response)"), "nil") << "open keeps the previous answer";
     ASSERT_TRUE(framesUntil("calls == 2"));
     EXPECT_EQ(run("return xhr.response"), "hello from the fixture");
+}
+
+TEST_F(EngineClassesTest, AStalledRequestDoesNotHoldBackTheNextOneAndEndsByTheClientsTimeOut) {
+    // The stalling address answers only after several seconds; the second
+    // request, to another address, must not wait for it. The stalled one
+    // still ends by the client's own read time-out.
+    auto* client = cocos2d::network::HttpClient::getInstance();
+    const int savedReadTimeout = client->getTimeoutForRead();
+    client->setTimeoutForRead(3);
+    struct Restore {
+        int seconds;
+        ~Restore() { cocos2d::network::HttpClient::getInstance()->setTimeoutForRead(seconds); }
+    } restore{savedReadTimeout};
+    ASSERT_EQ(run("answers = {}\n"
+                  "local function get(name, url)\n"
+                  "  local xhr = cc.XMLHttpRequest:new()\n"
+                  "  xhr.responseType = 4\n"
+                  "  xhr:open('GET', url)\n"
+                  "  xhr:registerScriptHandler(function()\n"
+                  "    answers[#answers + 1] = name .. '=' .. tostring(xhr.status)\n"
+                  "  end)\n"
+                  "  xhr:send()\n"
+                  "end\n"
+                  "get('stall', '" + url("/stall") + "')\n"
+                  "get('ok', '" + url("/ok") + "')\n"
+                  "return 'sent'"),
+              "sent");
+    ASSERT_TRUE(framesUntil("#answers > 0", 20.0)) << "no answer at all";
+    EXPECT_EQ(run("return table.concat(answers, ',')"), "ok=200") << "the second request waited behind the first";
+    ASSERT_TRUE(framesUntil("#answers == 2", 20.0));
+    EXPECT_EQ(run("return answers[2]"), "stall=0");
 }
 
 TEST_F(EngineClassesTest, WrongArgumentsRaiseLuaArgumentErrors) {
