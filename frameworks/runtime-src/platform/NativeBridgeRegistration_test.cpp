@@ -114,9 +114,9 @@ TEST_F(BridgeRegistrationTest, ShippedTextIsTheScriptFileAndLoads) {
 }
 
 TEST_F(BridgeRegistrationTest, AChunkThatRaisesIsSwallowedAndTheGlobalsStay) {
-    // A `cc` whose every field raises makes the chunk fail in its first step.
-    ASSERT_EQ(run(L, "cc = setmetatable({}, {__index = function() error('hostile cc') end})\n"
-                     "originalRequire = require\n"
+    // Without `pcall` the chunk cannot take a single protected step.
+    ASSERT_EQ(run(L, "originalRequire, originalPcall = require, pcall\n"
+                     "pcall = nil\n"
                      "return 'ok'"),
               "ok");
     lua_pushstring(L, "caller's value");
@@ -128,6 +128,19 @@ TEST_F(BridgeRegistrationTest, AChunkThatRaisesIsSwallowedAndTheGlobalsStay) {
               "functionfunctionfunction");
     EXPECT_EQ(run(L, "return tostring(require == originalRequire)"), "true") << "the failed chunk went on";
     EXPECT_EQ(run(L, "return 'start-up goes on'"), "start-up goes on");
+}
+
+TEST_F(BridgeRegistrationTest, ACcWhoseFieldsRaiseCostsOnlyTheAccountStep) {
+    ASSERT_EQ(run(L, "cc = setmetatable({}, {__index = function() error('hostile cc') end})\n"
+                     "originalRequire = require\n"
+                     "package.preload.Platform = function() return {} end\n"
+                     "return 'ok'"),
+              "ok");
+    registerNativeBridge(L);
+    EXPECT_EQ(run(L, "return tostring(require ~= originalRequire)"), "true") << "the chunk stopped at the first step";
+    EXPECT_EQ(run(L, "local P = require('Platform')\n"
+                     "return tostring(P.__zavu_win) .. ' ' .. tostring(P:callNativeFunc('OtherSdk', 'x', ''))"),
+              "true nil");
 }
 
 TEST_F(BridgeRegistrationTest, SavedAccountReachesUserDefaultAsAProtectedBlob) {

@@ -257,12 +257,16 @@ test("the UserDefault wrappers are installed once per state", function()
 end)
 
 test("without cc or without UserDefault the chunk still installs the require hook", function()
-    for _, variant in ipairs({ "no cc", "no UserDefault" }) do
+    for _, variant in ipairs({ "no cc", "no UserDefault", "cc raises", "UserDefault raises" }) do
         local W = newWorld({
             modules = { Platform = {} },
             native = function() return "n" end,
             env = function(env)
-                if variant == "no cc" then env.cc = nil else env.cc.UserDefault = nil end
+                local hostile = { __index = function(_, k) error("no field " .. tostring(k)) end }
+                if variant == "no cc" then env.cc = nil
+                elseif variant == "no UserDefault" then env.cc.UserDefault = nil
+                elseif variant == "cc raises" then env.cc = setmetatable({}, hostile)
+                else env.cc.UserDefault = setmetatable({ setStringForKey = function() end }, hostile) end
             end,
         })
         local P = W.env.require("Platform")
@@ -500,6 +504,41 @@ test("a failing waiter is logged and does not stop the next one", function()
     eq(logCount(W, "[ZAVUGW] loi trao ket qua: "), 1, "error lines")
     eq(W.log[#W.log]:find("game broke", 1, true) ~= nil, true, "error text in " .. W.log[#W.log])
     eq(#pf.waiters, 0, "waiters left")
+end)
+
+test("modules whose fields raise are returned unchanged by require", function()
+    -- A strict module: reading a field it does not have raises, as some
+    -- games' class helpers do; and one whose every new field raises.
+    local function strict(t)
+        return setmetatable(t, { __index = function(_, k) error("no field " .. tostring(k)) end })
+    end
+    local function locked(t)
+        return setmetatable(t, { __newindex = function(_, k) error("locked " .. tostring(k)) end })
+    end
+    for _, kind in ipairs({ "strict", "locked" }) do
+        local make = kind == "strict" and strict or locked
+        local ownCall = function() return "own" end
+        local ownGet = function() return "own get" end
+        local P = make({ callNativeFunc = ownCall })
+        local D = make({ httpGetJson = ownGet })
+        local W = newWorld({ modules = { Platform = P, DorvTools = D }, native = function() return "native" end })
+        for round = 1, 2 do
+            local what = kind .. " round " .. round
+            local okP, rP = pcall(W.env.require, "Platform")
+            eq(okP, true, what .. ": require Platform raised " .. tostring(rP))
+            eq(rP, P, what .. ": Platform module")
+            eq(rawget(P, "callNativeFunc"), ownCall, what .. ": callNativeFunc changed")
+            eq(rawget(P, "__zavu_win"), nil, what .. ": Platform marker")
+            local okD, rD = pcall(W.env.require, "DorvTools")
+            eq(okD, true, what .. ": require DorvTools raised " .. tostring(rD))
+            eq(rD, D, what .. ": DorvTools module")
+            eq(rawget(D, "httpGetJson"), ownGet, what .. ": httpGetJson changed")
+            eq(rawget(D, "__zavu_gwpf"), nil, what .. ": DorvTools marker")
+        end
+        eq(#W.requests, 0, kind .. ": prefetch started")
+        eq(logCount(W, "[ZAVUGW] loi boc httpGetJson: "), 1, kind .. ": wrap error lines")
+        eq(P:callNativeFunc("PlatformQolavi", "x", ""), "own", kind .. ": own function answers")
+    end
 end)
 
 test("wrapping and prefetch errors are logged and the module still loads", function()
