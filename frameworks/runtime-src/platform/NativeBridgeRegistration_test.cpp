@@ -176,8 +176,8 @@ TEST_F(BridgeRegistrationTest, ADefaultIsReturnedButNeverSavedAsTheAccountName) 
 TEST_F(BridgeRegistrationTest, APausedGameEntryDoesNotHoldBackTheNextFrameDelivery) {
     // A gateway address curl refuses at once: the prefetch ends without an
     // answer, so the game's request is handed to its own httpGetJson on the
-    // next frame.
-    write("vexa/gateway", "zavu-none://gateway/list\n");
+    // next frame. Blanks and a line break before the address are skipped.
+    write("vexa/gateway", "  \r\n\tzavu-none://gateway/list\n");
     registerNativeBridge(L);
     ASSERT_EQ(run(L, "own, logged = {}, {}\n"
                      "release_print = function(s) logged[#logged + 1] = s end\n"

@@ -393,6 +393,20 @@ test("prefetch starts at the first require with the gateway file's first token",
     eq(D.__zavu_gwpf, true, "marker")
 end)
 
+test("the gateway address is the file's first token, after any blanks and line breaks", function()
+    for _, text in ipairs({ "   " .. GW, "\n" .. GW .. "\n", "\r\n\t  " .. GW .. " x", " \n \n" .. GW .. "\r\n" }) do
+        local W, D = dorvWorld({ files = { ["vexa/gateway"] = text } })
+        local what = string.format("%q", text)
+        eq(#W.requests, 1, what .. ": requests")
+        eq(W.requests[1].opened[2], GW, what .. ": URL")
+        local got = 0
+        D.httpGetJson(GW, function() got = got + 1 end)
+        finish(W, 200, "{}")
+        eq(got, 1, what .. ": served from the prefetch")
+        eq(#D.normal, 0, what .. ": normal requests")
+    end
+end)
+
 test("no gateway address: no prefetch, and every call passes through", function()
     for _, files in ipairs({ {}, { ["vexa/gateway"] = "" }, { ["vexa/gateway"] = " \n\t " } }) do
         local W, D = dorvWorld({ files = files })
@@ -432,10 +446,25 @@ test("a call after the answer is served on the next frame, once", function()
     eq(#D.normal, 0, "normal request made")
 end)
 
+test("a URL that only starts like the gateway's, or holds it, is the game's own request", function()
+    local W, D = dorvWorld()
+    for i, url in ipairs({ GW .. "&x=1", GW .. " ", "x" .. GW, GW:sub(1, -2) }) do
+        eq(D.httpGetJson(url, function() fail("prefetch used for " .. url) end), "normal-result", url .. ": result")
+        eq(#D.normal, i, url .. ": normal requests")
+        eq(D.normal[i].url, url, url .. ": url")
+    end
+    -- The prefetch is still there for the real gateway request.
+    local got = 0
+    D.httpGetJson(GW, function() got = got + 1 end)
+    finish(W, 200, "{}")
+    eq(got, 1, "gateway request served from the prefetch")
+end)
+
 test("only the first matching call uses the prefetch", function()
     local W, D = dorvWorld()
     D.httpGetJson("http://gw.test/list", function() end) -- not the same URL
     eq(#D.normal, 1, "different URL")
+
     local first = 0
     D.httpGetJson(GW, function() first = first + 1 end)
     eq(D.httpGetJson(GW, function() end), "normal-result", "second matching call")
