@@ -11,8 +11,8 @@
 -- Every step of the chunk and every piece of work the hooks do on their own
 -- (markers, wrapping, prefetch, native calls, decoding, logging) runs under
 -- pcall: this chunk must never break the game's start, and a table it cannot
--- change is left as it was. Errors of the game's own functions and arguments
--- still reach the game, as they would without the chunk.
+-- read or mark is left as it was. Errors of the game's own functions and
+-- arguments still reach the game, as they would without the chunk.
 
 local G = _G
 
