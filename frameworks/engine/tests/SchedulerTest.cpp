@@ -181,6 +181,73 @@ TEST(Scheduler, RejectsMissingTargetOrKey) {
     EXPECT_FALSE(scheduler.isScheduled("", kTargetA));
 }
 
+TEST(SchedulerScriptEntries, EachEntryHasItsOwnPausedState) {
+    Scheduler scheduler;
+    int pausedFirst = 0, running = 0, pausedLater = 0, keyed = 0;
+    const unsigned int a = scheduler.scheduleScriptFunc([&](float) { ++pausedFirst; }, 0.0f, true);
+    const unsigned int b = scheduler.scheduleScriptFunc([&](float) { ++running; }, 0.0f, false);
+    const unsigned int c = scheduler.scheduleScriptFunc([&](float) { ++pausedLater; }, 0.0f, true);
+    // A paused keyed target beside them changes nothing for the entries.
+    scheduler.schedule([&](float) { ++keyed; }, kTargetA, 0.0f, true, "t");
+    EXPECT_NE(a, 0u);
+    EXPECT_LT(a, b);
+    EXPECT_LT(b, c);
+    for (int i = 0; i < 10; ++i) scheduler.update(0.5f);
+    EXPECT_EQ(pausedFirst, 0);
+    EXPECT_EQ(running, 9);
+    EXPECT_EQ(pausedLater, 0);
+    EXPECT_EQ(keyed, 0);
+    EXPECT_TRUE(scheduler.isScriptEntryScheduled(a)) << "a paused entry stays scheduled";
+    scheduler.unscheduleScriptEntry(a);
+    EXPECT_FALSE(scheduler.isScriptEntryScheduled(a));
+    scheduler.update(0.5f);
+    EXPECT_EQ(running, 10);
+}
+
+TEST(SchedulerScriptEntries, RunOnATimersClockAfterTheKeyedTimersAndMayUnscheduleThemselves) {
+    Scheduler scheduler;
+    std::vector<std::string> order;
+    unsigned int self = 0;
+    self = scheduler.scheduleScriptFunc(
+        [&](float dt) {
+            order.push_back("entry " + std::to_string(dt));
+            scheduler.unscheduleScriptEntry(self);
+        },
+        0.0f, false);
+    std::vector<float> interval;
+    const unsigned int slow = scheduler.scheduleScriptFunc([&](float dt) { interval.push_back(dt); }, 0.25f, false);
+    scheduler.schedule([&](float) { order.push_back("keyed"); }, kTargetA, 0.0f, 0, 0.0f, false, "t");
+    scheduler.update(1.0f);  // first visit of everything: nothing fires
+    EXPECT_TRUE(order.empty());
+    scheduler.update(0.5f);
+    scheduler.update(0.5f);
+    EXPECT_EQ(order, (std::vector<std::string>{"keyed", "entry " + std::to_string(0.5f)}));
+    EXPECT_FALSE(scheduler.isScriptEntryScheduled(self));
+    EXPECT_EQ(interval, (std::vector<float>{0.25f, 0.25f, 0.25f, 0.25f}));  // catch-up, as a timer
+    scheduler.unscheduleAll();
+    EXPECT_FALSE(scheduler.isScriptEntryScheduled(slow));
+    scheduler.update(1.0f);
+    EXPECT_EQ(interval.size(), 4u);
+    EXPECT_FALSE(scheduler.isScriptEntryScheduled(0));
+}
+
+TEST(SchedulerScriptEntries, AnEntryScheduledInsideATickFirstRunsOnTheNextTick) {
+    Scheduler scheduler;
+    std::vector<std::string> order;
+    int tick = 0;
+    scheduler.scheduleScriptFunc(
+        [&](float) {
+            order.push_back("outer@" + std::to_string(tick));
+            if (tick == 1)
+                scheduler.scheduleScriptFunc([&](float) { order.push_back("inner@" + std::to_string(tick)); }, 0.0f,
+                                             false);
+        },
+        0.0f, false);
+    for (tick = 0; tick < 4; ++tick) scheduler.update(0.5f);
+    // The inner entry is appended and reached in the same tick, which only starts its clock.
+    EXPECT_EQ(order, (std::vector<std::string>{"outer@1", "outer@2", "inner@2", "outer@3", "inner@3"}));
+}
+
 TEST(SchedulerQueue, RunsFifoAfterTheTimersOfTheSameTick) {
     Scheduler scheduler;
     std::vector<std::string> order;

@@ -1,5 +1,5 @@
-// The Lua functions live in a registry table keyed by entry id; the engine
-// timer (target: the main state, key "scriptEntry_<id>") only carries the id.
+// The Lua functions live in a registry table keyed by entry id; the engine's
+// script entry (its own paused state, its own clock) only carries the id.
 #include "LuaSchedulerBinding.h"
 
 #include "LuaClassSupport.h"
@@ -9,7 +9,7 @@
 #include "base/CCScheduler.h"
 
 #include <exception>
-#include <string>
+#include <memory>
 
 namespace cocos2d {
 namespace {
@@ -18,12 +18,6 @@ constexpr char kDirectorMeta[] = "cc.Director";
 constexpr char kSchedulerMeta[] = "cc.Scheduler";
 constexpr char kEntriesKey[] = "cc.Scheduler.entries";
 constexpr char kSentinelMeta[] = "cc.Scheduler.sentinel";
-
-// Ids are unique in the process, so an id from a closed state never names a
-// new entry.
-lua_Integer g_lastEntryId = 0;
-
-std::string entryKey(lua_Integer id) { return "scriptEntry_" + std::to_string(static_cast<long long>(id)); }
 
 void pushEntries(lua_State* L) { lua_getfield(L, LUA_REGISTRYINDEX, kEntriesKey); }
 
@@ -39,9 +33,9 @@ int callEntry(lua_State* L) {
     return 0;
 }
 
-void runEntry(lua_State* L, lua_Integer id, float dt) {
+void runEntry(lua_State* L, unsigned int id, float dt) {
     lua_pushcfunction(L, callEntry);
-    lua_pushinteger(L, id);
+    lua_pushinteger(L, static_cast<lua_Integer>(id));
     lua_pushnumber(L, dt);
     if (lua_pcall(L, 2, 0, 0) != 0) {
         const char* message = lua_tostring(L, -1);
@@ -69,52 +63,56 @@ int scheduleScriptFunc(lua_State* L) {
     luaL_argcheck(L, interval >= 0, 3, "interval must not be negative");
 
     lua_State* main = mainState(L);
-    const lua_Integer id = ++g_lastEntryId;
+    unsigned int id = 0;
+    try {
+        // The entry learns its id once scheduled; it cannot run before the next tick.
+        auto idOfEntry = std::make_shared<unsigned int>(0);
+        id = Director::getInstance()->getScheduler()->scheduleScriptFunc(
+            [main, idOfEntry](float dt) { runEntry(main, *idOfEntry, dt); }, static_cast<float>(interval), paused);
+        *idOfEntry = id;
+    } catch (const std::exception&) {
+        id = 0;
+    }
+    if (id == 0) return luaL_error(L, "scheduleScriptFunc: cannot schedule");
     pushEntries(L);
     lua_pushvalue(L, 2);
     lua_rawseti(L, -2, static_cast<int>(id));
     lua_pop(L, 1);
-
-    bool failed = false;
-    try {
-        Director::getInstance()->getScheduler()->schedule(
-            [main, id](float dt) { runEntry(main, id, dt); }, main, static_cast<float>(interval), CC_REPEAT_FOREVER,
-            0.0f, paused, entryKey(id));
-    } catch (const std::exception&) {
-        failed = true;
-    }
-    if (failed) {
-        pushEntries(L);
-        lua_pushnil(L);
-        lua_rawseti(L, -2, static_cast<int>(id));
-        return luaL_error(L, "scheduleScriptFunc: cannot schedule");
-    }
-    lua_pushinteger(L, id);
+    lua_pushinteger(L, static_cast<lua_Integer>(id));
     return 1;
 }
 
+// Only an entry of this state: an id is a plain number a script may mistake.
 int unscheduleScriptEntry(lua_State* L) {
     luaL_checkudata(L, 1, kSchedulerMeta);
     const lua_Integer id = luaL_checkinteger(L, 2);
     pushEntries(L);
+    lua_rawgeti(L, -1, static_cast<int>(id));
+    const bool ours = !lua_isnil(L, -1);
+    lua_pop(L, 1);
+    if (!ours) {
+        lua_pop(L, 1);
+        return 0;
+    }
     lua_pushnil(L);
     lua_rawseti(L, -2, static_cast<int>(id));
     lua_pop(L, 1);
-    lua_State* main = mainState(L);
-    bool failed = false;
-    try {
-        Director::getInstance()->getScheduler()->unschedule(entryKey(id), main);
-    } catch (const std::exception&) {
-        failed = true;
-    }
-    if (failed) return luaL_error(L, "unscheduleScriptEntry: out of memory");
+    Director::getInstance()->getScheduler()->unscheduleScriptEntry(static_cast<unsigned int>(id));
     return 0;
 }
 
-// Collected when the state closes: no timer may call into it afterwards.
+// Collected when the state closes (the registry is still there while
+// finalizers run): no entry may call into the state afterwards.
 int unscheduleAllOfState(lua_State* L) {
-    lua_State* main = *static_cast<lua_State**>(lua_touserdata(L, 1));
-    Director::getInstance()->getScheduler()->unscheduleAllForTarget(main);
+    Scheduler* scheduler = Director::getInstance()->getScheduler();
+    pushEntries(L);
+    if (!lua_istable(L, -1)) return 0;
+    lua_pushnil(L);
+    while (lua_next(L, -2) != 0) {
+        lua_pop(L, 1);
+        if (lua_type(L, -1) == LUA_TNUMBER)
+            scheduler->unscheduleScriptEntry(static_cast<unsigned int>(lua_tointeger(L, -1)));
+    }
     return 0;
 }
 
@@ -138,8 +136,7 @@ void registerSchedulerBinding(lua_State* L) {
     lua_newtable(L);
     lua_setfield(L, LUA_REGISTRYINDEX, kEntriesKey);
 
-    auto* slot = static_cast<lua_State**>(lua_newuserdata(L, sizeof(lua_State*)));
-    *slot = L;
+    lua_newuserdata(L, 0);
     luaL_newmetatable(L, kSentinelMeta);
     lua_pushcfunction(L, unscheduleAllOfState);
     lua_setfield(L, -2, "__gc");

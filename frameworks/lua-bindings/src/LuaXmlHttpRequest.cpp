@@ -169,7 +169,9 @@ int send(lua_State* L) {
         state->pinRef = pin;
         state->inFlight = true;
         state->ended = false;
-        HttpClient::getInstance()->send(request);
+        // Each request on its own: one that stalls must not hold back the
+        // others, as the client's single queue would.
+        HttpClient::getInstance()->sendImmediate(request);
         request->release();
     } catch (const std::exception&) {
         failed = true;

@@ -10,6 +10,7 @@
 #include "base/CCDirector.h"
 #include "base/CCScheduler.h"
 #include "base/CCUserDefault.h"
+#include "network/HttpClient.h"
 #include "platform/CCFileUtils.h"
 #include "scripting/lua-bindings/manual/CCLuaStack.h"
 
@@ -141,6 +142,19 @@ TEST_F(EngineClassesTest, ScriptEntryRunsOnALaterTickAndCanUnscheduleItself) {
     EXPECT_EQ(run("return tostring(runs)"), "1") << "an unscheduled entry ran again";
 }
 
+TEST_F(EngineClassesTest, EachScriptEntryKeepsItsOwnPausedState) {
+    // A paused entry first, an unpaused one after it, and a paused one after that.
+    ASSERT_EQ(run("runs = {first = 0, second = 0, third = 0}\n"
+                  "local sch = cc.Director:getInstance():getScheduler()\n"
+                  "sch:scheduleScriptFunc(function() runs.first = runs.first + 1 end, 0, true)\n"
+                  "sch:scheduleScriptFunc(function() runs.second = runs.second + 1 end, 0, false)\n"
+                  "sch:scheduleScriptFunc(function() runs.third = runs.third + 1 end, 0, true)\n"
+                  "return 'ok'"),
+              "ok");
+    for (int i = 0; i < 10; ++i) frame();
+    EXPECT_EQ(run("return runs.first .. ' ' .. runs.second .. ' ' .. runs.third"), "0 9 0");
+}
+
 TEST_F(EngineClassesTest, RepeatingEntriesSurviveTheirErrorsAndStopWithTheirState) {
     LogCapture log;
     ASSERT_EQ(run("count = 0\n"
@@ -154,11 +168,10 @@ TEST_F(EngineClassesTest, RepeatingEntriesSurviveTheirErrorsAndStopWithTheirStat
     EXPECT_TRUE(log.contains("[LUA ERROR]")) << "error not logged";
     EXPECT_TRUE(log.contains("entry broke"));
 
-    const std::string key = "scriptEntry_" + run("return tostring(entry)");
-    lua_State* closed = L;
-    ASSERT_TRUE(Director::getInstance()->getScheduler()->isScheduled(key, closed));
+    const unsigned int entry = static_cast<unsigned int>(std::stoul(run("return tostring(entry)")));
+    ASSERT_TRUE(Director::getInstance()->getScheduler()->isScriptEntryScheduled(entry));
     stack.reset();
-    EXPECT_FALSE(Director::getInstance()->getScheduler()->isScheduled(key, closed));
+    EXPECT_FALSE(Director::getInstance()->getScheduler()->isScriptEntryScheduled(entry));
     for (int i = 0; i < 3; ++i) frame();  // would call into the closed state
     startStack();
 }
@@ -217,6 +230,37 @@ TEST_F(EngineClassesTest, XmlHttpRequestPostsItsBodyAndCanBeReused) {
     EXPECT_EQ(run("return tostring(xhr.response)"), "nil") << "open keeps the previous answer";
     ASSERT_TRUE(framesUntil("calls == 2"));
     EXPECT_EQ(run("return xhr.response"), "hello from the fixture");
+}
+
+TEST_F(EngineClassesTest, AStalledRequestDoesNotHoldBackTheNextOneAndEndsByTheClientsTimeOut) {
+    // The stalling address answers only after several seconds; the second
+    // request, to another address, must not wait for it. The stalled one
+    // still ends by the client's own read time-out.
+    auto* client = cocos2d::network::HttpClient::getInstance();
+    const int savedReadTimeout = client->getTimeoutForRead();
+    client->setTimeoutForRead(3);
+    struct Restore {
+        int seconds;
+        ~Restore() { cocos2d::network::HttpClient::getInstance()->setTimeoutForRead(seconds); }
+    } restore{savedReadTimeout};
+    ASSERT_EQ(run("answers = {}\n"
+                  "local function get(name, url)\n"
+                  "  local xhr = cc.XMLHttpRequest:new()\n"
+                  "  xhr.responseType = 4\n"
+                  "  xhr:open('GET', url)\n"
+                  "  xhr:registerScriptHandler(function()\n"
+                  "    answers[#answers + 1] = name .. '=' .. tostring(xhr.status)\n"
+                  "  end)\n"
+                  "  xhr:send()\n"
+                  "end\n"
+                  "get('stall', '" + url("/stall") + "')\n"
+                  "get('ok', '" + url("/ok") + "')\n"
+                  "return 'sent'"),
+              "sent");
+    ASSERT_TRUE(framesUntil("#answers > 0", 20.0)) << "no answer at all";
+    EXPECT_EQ(run("return table.concat(answers, ',')"), "ok=200") << "the second request waited behind the first";
+    ASSERT_TRUE(framesUntil("#answers == 2", 20.0));
+    EXPECT_EQ(run("return answers[2]"), "stall=0");
 }
 
 TEST_F(EngineClassesTest, WrongArgumentsRaiseLuaArgumentErrors) {

@@ -8,8 +8,11 @@
 --   3. Platform's native calls go to zavu_native first and to the module's
 --      own implementation only when zavu_native gives no answer.
 -- Each change sets a marker on the table it changed, so it happens once.
--- Everything that can raise runs under pcall: this chunk must never break
--- the game's start.
+-- Every step of the chunk and every piece of work the hooks do on their own
+-- (markers, wrapping, prefetch, native calls, decoding, logging) runs under
+-- pcall: this chunk must never break the game's start, and a table it cannot
+-- read or mark is left as it was. Errors of the game's own functions and
+-- arguments still reach the game, as they would without the chunk.
 
 local G = _G
 
@@ -30,37 +33,44 @@ local function protectOrEmpty(v)
     return p
 end
 
-do
+-- Everything is read before anything is changed: a UserDefault that cannot
+-- be read stays as it was.
+pcall(function()
     local cc = rawget(G, "cc")
-    local UD = type(cc) == "table" and cc.UserDefault or nil
-    if type(UD) == "table" and type(UD.setStringForKey) == "function" and not rawget(UD, "__zavu_secure") then
-        rawset(UD, "__zavu_secure", true)
-        local rawSet = UD.setStringForKey
-        local rawGet = UD.getStringForKey
+    if type(cc) ~= "table" then return end
+    local UD = cc.UserDefault
+    if type(UD) ~= "table" or rawget(UD, "__zavu_secure") then return end
+    local rawSet = UD.setStringForKey
+    local rawGet = UD.getStringForKey
+    if type(rawSet) ~= "function" then return end
+    rawset(UD, "__zavu_secure", true)
 
-        UD.setStringForKey = function(self, k, v, ...)
-            if SEC[k] and type(v) == "string" and v ~= "" then
-                v = protectOrEmpty(v)
-            end
-            return rawSet(self, k, v, ...)
+    UD.setStringForKey = function(self, k, v, ...)
+        if SEC[k] and type(v) == "string" and v ~= "" then
+            v = protectOrEmpty(v)
         end
+        return rawSet(self, k, v, ...)
+    end
 
-        UD.getStringForKey = function(self, k, ...)
-            local v = rawGet(self, k, ...)
-            if SEC[k] and type(v) == "string" and v ~= "" then
-                local dec, why = zavu_secure_unprotect(v)
-                if dec ~= nil then return dec end
-                if why == "notblob" then
-                    -- Stored before protection existed: protect it now.
-                    rawSet(self, k, protectOrEmpty(v))
-                    return v
-                end
-                return ""
-            end
+    UD.getStringForKey = function(self, k, ...)
+        if not SEC[k] then return rawGet(self, k, ...) end
+        -- Read without the caller's default: only a value really stored
+        -- is unprotected or migrated, never the default.
+        local v = rawGet(self, k)
+        if type(v) ~= "string" or v == "" then return rawGet(self, k, ...) end
+        local dec, why = zavu_secure_unprotect(v)
+        if dec ~= nil then return dec end
+        if why == "notblob" then
+            -- Stored before protection existed: protect it now. When
+            -- protection fails the plain value stays as it is; writing
+            -- the empty string over it would lose the player's name.
+            local p = zavu_secure_protect(v)
+            if p ~= nil then rawSet(self, k, p) end
             return v
         end
+        return ""
     end
-end
+end)
 
 -- 2. Gateway prefetch ------------------------------------------------------
 
@@ -147,10 +157,13 @@ end
 
 -- 3. Platform routing and the require hook ---------------------------------
 
+-- Reads the module before changing it: a module whose fields raise when
+-- read is returned as it was.
 local function routePlatform(m)
-    m.__zavu_win = true
+    if m.__zavu_win then return end
     local orig = m.callNativeFunc
     local origNE = m.callNativeFuncNotError
+    m.__zavu_win = true
 
     m.callNativeFunc = function(self, cls, mth, args, sig)
         local ok, r = pcall(zavu_native, cls, mth, args)
@@ -168,18 +181,31 @@ local function routePlatform(m)
     end
 end
 
+local function hookDorvTools(m)
+    if type(m.httpGetJson) ~= "function" or m.__zavu_gwpf then return end
+    m.__zavu_gwpf = true
+    local ok, err = pcall(wrapHttpGetJson, m)
+    if not ok then gwlog("loi boc httpGetJson: " .. tostring(err)) end
+    ok, err = pcall(startPrefetch)
+    if not ok then gwlog("loi nap truoc gateway: " .. tostring(err)) end
+end
+
+-- Modules whose markers could not be read or set: tried once, not at every
+-- require, so a hostile module costs one log line.
+local refused = setmetatable({}, { __mode = "k" })
+
 local _req = require
 require = function(n)
     local m = _req(n)
-    if n == "Platform" and type(m) == "table" and not m.__zavu_win then
-        routePlatform(m)
-    elseif n == "DorvTools" and type(m) == "table" and type(m.httpGetJson) == "function"
-        and not m.__zavu_gwpf then
-        m.__zavu_gwpf = true
-        local ok, err = pcall(wrapHttpGetJson, m)
-        if not ok then gwlog("loi boc httpGetJson: " .. tostring(err)) end
-        ok, err = pcall(startPrefetch)
-        if not ok then gwlog("loi nap truoc gateway: " .. tostring(err)) end
+    if type(m) ~= "table" or refused[m] then return m end
+    if n == "Platform" then
+        if not pcall(routePlatform, m) then refused[m] = true end
+    elseif n == "DorvTools" then
+        local ok, err = pcall(hookDorvTools, m)
+        if not ok then
+            refused[m] = true
+            gwlog("loi boc httpGetJson: " .. tostring(err))
+        end
     end
     return m
 end

@@ -200,18 +200,45 @@ test("failures of the storage globals never expose or store the plain name", fun
     eq(ud(W):getStringForKey("dorv_acount"), "", "unreadable blob")
     eq(W.store.dorv_acount, PREFIX .. "xyz", "unreadable blob kept")
 
-    -- Protection that fails stores the empty string, on write and on migration.
+    -- Protection that fails on write stores the empty string, never the name.
     W = newWorld({ protectFails = true })
     ud(W):setStringForKey("dorv_acount", "secret")
     eq(W.store.dorv_acount, "", "failed protect on set")
-    W.store.dorv_acount = "legacy"
-    eq(ud(W):getStringForKey("dorv_acount"), "legacy", "migration read")
-    eq(W.store.dorv_acount, "", "failed protect on migration")
 end)
 
-test("a missing default and a non-string value go through untouched", function()
+test("a migration whose protection fails leaves the plain name stored", function()
+    local W = newWorld({ protectFails = true })
+    W.store.dorv_acount = "legacy"
+    for i = 1, 3 do
+        eq(ud(W):getStringForKey("dorv_acount"), "legacy", "read " .. i)
+        eq(W.store.dorv_acount, "legacy", "stored after read " .. i)
+    end
+    eq(#W.calls, 0, "writes")
+end)
+
+test("a default is returned as it is and never stored as the name", function()
+    local cases = {
+        { name = "absent key", stored = nil },
+        { name = "empty stored value", stored = "" },
+    }
+    for _, c in ipairs(cases) do
+        local W = newWorld()
+        W.store.dorv_acount = c.stored
+        local want = c.stored or "Guest" -- the engine answers an empty stored value with ""
+        eq(ud(W):getStringForKey("dorv_acount", "Guest"), want, c.name .. ": read with a default")
+        eq(W.store.dorv_acount, c.stored, c.name .. ": stored")
+        eq(#W.calls, 0, c.name .. ": writes")
+        eq(ud(W):getStringForKey("dorv_acount", "Other"), c.stored or "Other", c.name .. ": read with another default")
+        eq(ud(W):getStringForKey("dorv_acount"), "", c.name .. ": read without a default")
+    end
+    -- A default that looks like a blob is not unprotected either.
     local W = newWorld()
-    eq(ud(W):getStringForKey("dorv_acount", "dflt"), "dflt", "absent key with default is not unprotected")
+    eq(ud(W):getStringForKey("dorv_acount", PREFIX .. "tseug"), PREFIX .. "tseug", "blob-like default")
+    eq(#W.calls, 0, "blob-like default: writes")
+end)
+
+test("a non-string value goes through untouched", function()
+    local W = newWorld()
     ud(W):setStringForKey("dorv_acount", 42)
     eq(W.store.dorv_acount, 42, "number stored as given")
 end)
@@ -230,12 +257,16 @@ test("the UserDefault wrappers are installed once per state", function()
 end)
 
 test("without cc or without UserDefault the chunk still installs the require hook", function()
-    for _, variant in ipairs({ "no cc", "no UserDefault" }) do
+    for _, variant in ipairs({ "no cc", "no UserDefault", "cc raises", "UserDefault raises" }) do
         local W = newWorld({
             modules = { Platform = {} },
             native = function() return "n" end,
             env = function(env)
-                if variant == "no cc" then env.cc = nil else env.cc.UserDefault = nil end
+                local hostile = { __index = function(_, k) error("no field " .. tostring(k)) end }
+                if variant == "no cc" then env.cc = nil
+                elseif variant == "no UserDefault" then env.cc.UserDefault = nil
+                elseif variant == "cc raises" then env.cc = setmetatable({}, hostile)
+                else env.cc.UserDefault = setmetatable({ setStringForKey = function() end }, hostile) end
             end,
         })
         local P = W.env.require("Platform")
@@ -362,6 +393,20 @@ test("prefetch starts at the first require with the gateway file's first token",
     eq(D.__zavu_gwpf, true, "marker")
 end)
 
+test("the gateway address is the file's first token, after any blanks and line breaks", function()
+    for _, text in ipairs({ "   " .. GW, "\n" .. GW .. "\n", "\r\n\t  " .. GW .. " x", " \n \n" .. GW .. "\r\n" }) do
+        local W, D = dorvWorld({ files = { ["vexa/gateway"] = text } })
+        local what = string.format("%q", text)
+        eq(#W.requests, 1, what .. ": requests")
+        eq(W.requests[1].opened[2], GW, what .. ": URL")
+        local got = 0
+        D.httpGetJson(GW, function() got = got + 1 end)
+        finish(W, 200, "{}")
+        eq(got, 1, what .. ": served from the prefetch")
+        eq(#D.normal, 0, what .. ": normal requests")
+    end
+end)
+
 test("no gateway address: no prefetch, and every call passes through", function()
     for _, files in ipairs({ {}, { ["vexa/gateway"] = "" }, { ["vexa/gateway"] = " \n\t " } }) do
         local W, D = dorvWorld({ files = files })
@@ -401,10 +446,25 @@ test("a call after the answer is served on the next frame, once", function()
     eq(#D.normal, 0, "normal request made")
 end)
 
+test("a URL that only starts like the gateway's, or holds it, is the game's own request", function()
+    local W, D = dorvWorld()
+    for i, url in ipairs({ GW .. "&x=1", GW .. " ", "x" .. GW, GW:sub(1, -2) }) do
+        eq(D.httpGetJson(url, function() fail("prefetch used for " .. url) end), "normal-result", url .. ": result")
+        eq(#D.normal, i, url .. ": normal requests")
+        eq(D.normal[i].url, url, url .. ": url")
+    end
+    -- The prefetch is still there for the real gateway request.
+    local got = 0
+    D.httpGetJson(GW, function() got = got + 1 end)
+    finish(W, 200, "{}")
+    eq(got, 1, "gateway request served from the prefetch")
+end)
+
 test("only the first matching call uses the prefetch", function()
     local W, D = dorvWorld()
     D.httpGetJson("http://gw.test/list", function() end) -- not the same URL
     eq(#D.normal, 1, "different URL")
+
     local first = 0
     D.httpGetJson(GW, function() first = first + 1 end)
     eq(D.httpGetJson(GW, function() end), "normal-result", "second matching call")
@@ -473,6 +533,41 @@ test("a failing waiter is logged and does not stop the next one", function()
     eq(logCount(W, "[ZAVUGW] loi trao ket qua: "), 1, "error lines")
     eq(W.log[#W.log]:find("game broke", 1, true) ~= nil, true, "error text in " .. W.log[#W.log])
     eq(#pf.waiters, 0, "waiters left")
+end)
+
+test("modules whose fields raise are returned unchanged by require", function()
+    -- A strict module: reading a field it does not have raises, as some
+    -- games' class helpers do; and one whose every new field raises.
+    local function strict(t)
+        return setmetatable(t, { __index = function(_, k) error("no field " .. tostring(k)) end })
+    end
+    local function locked(t)
+        return setmetatable(t, { __newindex = function(_, k) error("locked " .. tostring(k)) end })
+    end
+    for _, kind in ipairs({ "strict", "locked" }) do
+        local make = kind == "strict" and strict or locked
+        local ownCall = function() return "own" end
+        local ownGet = function() return "own get" end
+        local P = make({ callNativeFunc = ownCall })
+        local D = make({ httpGetJson = ownGet })
+        local W = newWorld({ modules = { Platform = P, DorvTools = D }, native = function() return "native" end })
+        for round = 1, 2 do
+            local what = kind .. " round " .. round
+            local okP, rP = pcall(W.env.require, "Platform")
+            eq(okP, true, what .. ": require Platform raised " .. tostring(rP))
+            eq(rP, P, what .. ": Platform module")
+            eq(rawget(P, "callNativeFunc"), ownCall, what .. ": callNativeFunc changed")
+            eq(rawget(P, "__zavu_win"), nil, what .. ": Platform marker")
+            local okD, rD = pcall(W.env.require, "DorvTools")
+            eq(okD, true, what .. ": require DorvTools raised " .. tostring(rD))
+            eq(rD, D, what .. ": DorvTools module")
+            eq(rawget(D, "httpGetJson"), ownGet, what .. ": httpGetJson changed")
+            eq(rawget(D, "__zavu_gwpf"), nil, what .. ": DorvTools marker")
+        end
+        eq(#W.requests, 0, kind .. ": prefetch started")
+        eq(logCount(W, "[ZAVUGW] loi boc httpGetJson: "), 1, kind .. ": wrap error lines")
+        eq(P:callNativeFunc("PlatformQolavi", "x", ""), "own", kind .. ": own function answers")
+    end
 end)
 
 test("wrapping and prefetch errors are logged and the module still loads", function()

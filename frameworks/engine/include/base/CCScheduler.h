@@ -40,8 +40,19 @@ public:
 
     void unschedule(const std::string& key, void* target);
     void unscheduleAllForTarget(void* target);
+    // Timers and script entries alike.
     void unscheduleAll();
     bool isScheduled(const std::string& key, const void* target) const;
+
+    // Script entries (what the Lua binding's scheduleScriptFunc makes): a
+    // callback repeating forever, keyed by the id returned, with its own
+    // paused state fixed when it is scheduled (a paused entry never runs), so
+    // no entry's state touches another's. Its clock is a timer's, first visit
+    // included. Entries run after the keyed timers of the tick. Ids start at
+    // 1 and are never reused in the process; 0 means "not scheduled".
+    unsigned int scheduleScriptFunc(const ccSchedulerFunc& callback, float interval, bool paused);
+    void unscheduleScriptEntry(unsigned int entryId);
+    bool isScriptEntryScheduled(unsigned int entryId) const;
 
     void pauseTarget(void* target);
     void resumeTarget(void* target);
@@ -64,6 +75,7 @@ public:
 private:
     struct Timer;
     struct TargetEntry;
+    struct ScriptEntry;
 
     Scheduler(const Scheduler&) = delete;
     Scheduler& operator=(const Scheduler&) = delete;
@@ -77,6 +89,9 @@ private:
     float _timeScale = 1.0f;
     // Targets in the order their first timer was scheduled.
     std::vector<std::unique_ptr<TargetEntry>> _targets;
+    // In the order they were scheduled; shared so a running entry outlives
+    // its own unscheduling.
+    std::vector<std::shared_ptr<ScriptEntry>> _scriptEntries;
     bool _updating = false;
 
     std::mutex _queueMutex;

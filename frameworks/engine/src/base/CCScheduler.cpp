@@ -9,6 +9,9 @@
 //          interval = 0: fire(elapsed) once, elapsed = 0
 //   after repeat + 1 runs (never for CC_REPEAT_FOREVER) → unscheduled
 //
+// Script entries run on the same clock, after the keyed timers, each skipped
+// while its own paused flag is set.
+//
 // Callbacks may schedule and unschedule anything, the running timer included.
 // While a tick runs, removal only marks a timer aborted (it stays alive and in
 // place, so indices hold); dead timers and empty targets are swept at the end
@@ -50,6 +53,18 @@ struct Scheduler::TargetEntry {
         return std::any_of(timers.begin(), timers.end(), [](const std::shared_ptr<Timer>& t) { return !t->aborted; });
     }
 };
+
+struct Scheduler::ScriptEntry {
+    unsigned int id = 0;
+    bool paused = false;
+    Timer timer;
+};
+
+namespace {
+// Process-wide, as the engine numbers its script entries: an id kept by a
+// closed Lua state never names a later entry.
+unsigned int g_lastScriptEntryId = 0;
+} // namespace
 
 Scheduler::Scheduler() = default;
 
@@ -118,7 +133,42 @@ void Scheduler::unscheduleAll() {
     _thread.check("Scheduler::unscheduleAll");
     for (auto& entry : _targets)
         for (auto& t : entry->timers) t->aborted = true;
+    for (auto& entry : _scriptEntries) entry->timer.aborted = true;
     if (!_updating) removeDeadEntries();
+}
+
+unsigned int Scheduler::scheduleScriptFunc(const ccSchedulerFunc& callback, float interval, bool paused) {
+    _thread.check("Scheduler::scheduleScriptFunc");
+    if (!callback) {
+        log("cocos2d: Scheduler::scheduleScriptFunc needs a callback");
+        return 0;
+    }
+    auto entry = std::make_shared<ScriptEntry>();
+    entry->paused = paused;
+    entry->timer.callback = callback;
+    entry->timer.interval = interval;
+    entry->timer.repeat = CC_REPEAT_FOREVER;
+    entry->timer.runForever = true;
+    _scriptEntries.push_back(entry);
+    entry->id = ++g_lastScriptEntryId;
+    return entry->id;
+}
+
+void Scheduler::unscheduleScriptEntry(unsigned int entryId) {
+    _thread.check("Scheduler::unscheduleScriptEntry");
+    for (auto& entry : _scriptEntries) {
+        if (entry->id != entryId || entry->timer.aborted) continue;
+        entry->timer.aborted = true;
+        if (!_updating) removeDeadEntries();
+        return;
+    }
+}
+
+bool Scheduler::isScriptEntryScheduled(unsigned int entryId) const {
+    _thread.check("Scheduler::isScriptEntryScheduled");
+    return std::any_of(_scriptEntries.begin(), _scriptEntries.end(), [entryId](const std::shared_ptr<ScriptEntry>& e) {
+        return e->id == entryId && !e->timer.aborted;
+    });
 }
 
 bool Scheduler::isScheduled(const std::string& key, const void* target) const {
@@ -209,6 +259,12 @@ void Scheduler::update(float dt) {
             updateTimer(*timer, dt);
         }
     }
+    // Each entry by its own paused state; entries added meanwhile are reached too.
+    for (size_t i = 0; i < _scriptEntries.size(); ++i) {
+        std::shared_ptr<ScriptEntry> entry = _scriptEntries[i];
+        if (entry->paused || entry->timer.aborted) continue;
+        updateTimer(entry->timer, dt);
+    }
 
     removeDeadEntries();
     _updating = false;
@@ -222,6 +278,9 @@ void Scheduler::removeDeadEntries() {
                                     [](const std::shared_ptr<Timer>& t) { return t->aborted; }),
                      timers.end());
     }
+    _scriptEntries.erase(std::remove_if(_scriptEntries.begin(), _scriptEntries.end(),
+                                        [](const std::shared_ptr<ScriptEntry>& e) { return e->timer.aborted; }),
+                         _scriptEntries.end());
     _targets.erase(std::remove_if(_targets.begin(), _targets.end(),
                                   [](const std::unique_ptr<TargetEntry>& e) { return e->timers.empty(); }),
                    _targets.end());
