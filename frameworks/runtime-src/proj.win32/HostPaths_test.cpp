@@ -1,6 +1,6 @@
+#include "proj.win32/CaBundle.h"
 #include "proj.win32/HostPaths.h"
 #include "proj.win32/TextConversion.h"
-#include "proj.win32/TlsWarmup.h"
 
 #include <gtest/gtest.h>
 
