@@ -14,6 +14,7 @@ import fixtures  # noqa: E402
 import hostrun  # noqa: E402
 from hostrun import Host, Scratch, to_windows_path  # noqa: E402
 
+WS_EX_ACCEPTFILES = 0x10
 VIETNAMESE_FOLDER = "Tr\u00f2 ch\u01a1i H\u1ea3i V\u00e2n"
 WARMUP_LINE = r"^\[ZAVU\] TLS warm-up 127\.0\.0\.1:%d: (\d+) ms .*CURLcode=(\d+)(.*)$" % fixtures.PATCH_PORT
 RELOGIN_ANSWER = '{"code":"1000","userid":"u1","sign":"s1","timestamp":"t1","rt":"rt-new"}'
@@ -143,6 +144,27 @@ class StartupScenarios(unittest.TestCase):
         self.assertEqual(dump_value(host, "project dir"), to_windows_path(game) + "\\")
         self.assertEqual(dump_value(host, "debugger"), "none")
         self.assertEqual(host.close(), 0)
+
+    def test_started_from_another_folder(self):
+        # A shortcut or a launcher may start the host in any folder: the game
+        # folder is still the one beside the executable, and so is its config.json.
+        s = self.scratch()
+        game = s.install_host()
+        s.write("game/config.json", json.dumps({"init_cfg": {"width": 800, "height": 600, "isLandscape": False}}))
+        s.write("game/src/main.lua", 'local f = io.open("src/main.lua", "rb")\n'
+                                      'release_print("relative read: " .. tostring(f ~= nil))\n')
+        s.write("elsewhere/config.json", json.dumps({"init_cfg": {"width": 1024, "height": 768}}))
+        for args in [(), (to_windows_path(game),)]:  # no argument, and a lone folder given as Windows writes it
+            with self.subTest(args=args):
+                host = self.start(game, args, cwd=s.path("elsewhere"))
+                self.assertEqual(dump_value(host, "project dir"), to_windows_path(game) + "\\")
+                self.assertEqual(dump_value(host, "frame size"), "600 x 800")
+                self.assertEqual(host.wait_for_line(r"^\[LUA-print\] relative read: (.*)$").group(1), "true",
+                                 "the game folder is the current directory")
+                self.assertEqual(host.window()[:2], (600, 800))
+                exstyle = int(re.search(r"exstyle=0x([0-9a-f]+)", host.probe("exstyle").stdout).group(1), 16)
+                self.assertTrue(exstyle & WS_EX_ACCEPTFILES, "the game window takes dropped files")
+                self.assertEqual(host.close(), 0)
 
     def test_vietnamese_install_folder(self):
         s = self.scratch()
