@@ -1,6 +1,7 @@
 #include "proj.win32/CaBundle.h"
 
 #include "proj.win32/ScopedHandle.h"
+#include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 
 #include <cstdio>
@@ -34,15 +35,7 @@ bool readWholeFile(const std::wstring& path, std::string& out) {
 
 }  // namespace
 
-std::string getCaBundlePath() {
-    const std::wstring path = caBundleWidePath();
-    if (path.empty()) return std::string();
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return std::string();
-    std::string narrow(static_cast<size_t>(size) - 1, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, &narrow[0], size, nullptr, nullptr);
-    return narrow;
-}
+std::string getCaBundlePath() { return wideToAnsi(caBundleWidePath()); }
 
 const CaBundle& sharedCaBundle() {
     static std::once_flag once;
