@@ -17,11 +17,28 @@ namespace {
 
 constexpr float kAnimationInterval = 1.0f / 60;  // 60 frames a second
 
-// Calls a global function of the game once Lua runs; before the hand-over there is no script engine.
+struct GlobalCall {
+    LuaStack* stack;
+    const char* name;
+};
+
+int runGlobalCall(lua_State* L) {
+    const auto* call = static_cast<const GlobalCall*>(lua_touserdata(L, 1));
+    call->stack->executeGlobalFunction(call->name);
+    return 0;
+}
+
+// Calls a global function of the game once Lua runs; before the hand-over
+// there is no script engine. Protected: looking the name up runs the game's
+// own metamethods of the globals table (a strict-mode guard may raise for a
+// name the game never defined), outside the call's own protection.
 void callGameGlobal(const char* name) {
     ScriptEngineProtocol* script = ScriptEngineManager::getInstance()->getScriptEngine();
     if (script == nullptr || script->getScriptType() != kScriptTypeLua) return;
-    if (LuaStack* stack = LuaEngine::getInstance()->getLuaStack()) stack->executeGlobalFunction(name);
+    LuaStack* stack = LuaEngine::getInstance()->getLuaStack();
+    if (stack == nullptr) return;
+    GlobalCall call{stack, name};
+    runLuaProtected(stack->getLuaState(), name, runGlobalCall, &call);
 }
 
 // The start-up's steps on the Lua state, each under its own protected call:

@@ -228,3 +228,24 @@ TEST_F(LuaStartUp, TheBootCollectionLeavesAReplacedStateAlone) {
     EXPECT_EQ(globalString(other, "return tostring(collected)"), "nil");
     lua_close(other);
 }
+
+TEST_F(LuaStartUp, AGlobalsGuardThatRaisesForTheMissingHandlersIsLoggedAndTheAnimationStillChanges) {
+    app->startLua();
+    lua_State* L = LuaEngine::getInstance()->getLuaStack()->getLuaState();
+    // A game without the two handlers, whose globals table refuses undeclared names.
+    ASSERT_EQ(luaL_dostring(L, R"lua(
+        rawset(_G, "applicationOnDeactive", nil)
+        rawset(_G, "applicationOnActive", nil)
+        setmetatable(_G, {__index = function(_, k) error("undeclared global " .. k) end}))lua"),
+              0);
+    EngineLog log;
+    app->applicationDidEnterBackground();
+    EXPECT_TRUE(Director::getInstance()->isAnimationStopped());
+    app->applicationWillEnterForeground();
+    EXPECT_FALSE(Director::getInstance()->isAnimationStopped());
+    EXPECT_EQ(log.linesWith({"[LUA ERROR] applicationOnDeactive that bai: ", "undeclared global applicationOnDeactive"})
+                  .size(),
+              1u);
+    EXPECT_EQ(log.linesWith({"[LUA ERROR] applicationOnActive that bai: ", "undeclared global applicationOnActive"}).size(),
+              1u);
+}
