@@ -14,6 +14,7 @@
 //   winprobe absent <title> <exe> <timeout-ms>        exit 0 when no such window appears in that time
 //   winprobe texts <title> <exe>                      prints the text of each child window, one a line
 //   winprobe syscommand <title> <exe> <id>            posts WM_SYSCOMMAND
+//   winprobe exstyle <title> <exe>                    prints "exstyle=0x<hex>" (the extended window style)
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -200,6 +201,10 @@ int wmain(int argc, wchar_t** argv) {
         const BOOL moved = SetWindowPos(window, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), 0, 0,
                                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return moved ? report(window) : 1;
+    }
+    if (verb == L"exstyle") {
+        std::printf("exstyle=0x%08lx\n", static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)));
+        return 0;
     }
     if (verb == L"show" && argc >= 4) {
         ShowWindow(window, std::wstring(argv[3]) == L"minimize" ? SW_MINIMIZE : SW_RESTORE);

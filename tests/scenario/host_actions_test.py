@@ -36,11 +36,20 @@ class HostActionScenarios(unittest.TestCase):
                 return f.read()
 
         host.probe("copydata", "1", "abc")
-        self.assertEqual(contents(), b"abc\r\n")  # flushed while the host still runs
+        self.assertEqual(contents(), b"abc\r\n")
         host.probe("copydata", "2", "not a log line")
         host.probe("copydata", "1", "defgh", "nonul")  # no terminator: read within the copied bytes
-        host.probe("copydata", "1", "")
-        self.assertEqual(contents(), b"abc\r\ndefgh\r\n")
+        host.probe("copydata", "1", "")  # an empty text is a line too
+        host.probe("copydata", "1", "", "nonul")  # and so is a message with no bytes at all
+        self.assertEqual(contents(), b"abc\r\ndefgh\r\n\r\n\r\n")
+        # Flushed while the host still runs. Wine's runtime flushes its stream
+        # buffer when a line feed is written into it, so a short line reaches
+        # the file flushed or not; a line that fills the 4096-byte buffer leaves
+        # its line feed alone in the emptied buffer, where only the flush after
+        # each line takes it out.
+        full = "x" * 4096
+        host.probe("copydata", "1", full)
+        self.assertEqual(contents(), b"abc\r\ndefgh\r\n\r\n\r\n" + full.encode() + b"\r\n")
         self.assertEqual(host.close(), 0)
 
     def test_about_command_opens_the_about_box(self):

@@ -166,7 +166,9 @@ class PrivateDisplay:
 class Host:
     """One running host process; its standard output is the engine log."""
 
-    def __init__(self, game_dir, args=(), prefix=None, debug=None, env_extra=None, exe=HOST_EXE, display=None):
+    def __init__(self, game_dir, args=(), prefix=None, debug=None, env_extra=None, exe=HOST_EXE, display=None,
+                 cwd=None):
+        """cwd: the folder the process starts in (a shortcut's start folder); the game folder by default."""
         self.env = wine_env(prefix, debug)
         if display:
             self.env["DISPLAY"] = display
@@ -177,7 +179,7 @@ class Host:
         self.windows_exe = to_windows_path(exe)
         self.proc = subprocess.Popen(
             [self.env["WINE_LOADER"], exe, *args],
-            cwd=game_dir, env=self.env, stdin=subprocess.DEVNULL,
+            cwd=cwd or game_dir, env=self.env, stdin=subprocess.DEVNULL,
             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.lines = []
         self.err_lines = []

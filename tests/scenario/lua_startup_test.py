@@ -83,6 +83,27 @@ class LuaStartupScenarios(unittest.TestCase):
         self.assertEqual(prints, ["[LUA-print] started", "[LUA-print] deactive", "[LUA-print] active"])
         self.assertEqual(host.close(), 0)
 
+    def test_a_finalizer_that_raises_in_the_boot_collection_is_logged_and_the_game_goes_on(self):
+        game = self.game({"src/main.lua": (
+            # Garbage whose finalizer raises: the one full collection, 2 s after
+            # this script, runs it (nothing else allocates in Lua until then).
+            'local g = newproxy(true)\n'
+            'getmetatable(g).__gc = function() error("finalizer refused") end\n'
+            'g = nil\n'
+            'release_print("started")\n'
+            'local scheduler = cc.Director:getInstance():getScheduler()\n'
+            'local entry\n'
+            'entry = scheduler:scheduleScriptFunc(function()\n'
+            '  scheduler:unscheduleScriptEntry(entry)\n'
+            '  release_print("still running")\n'
+            'end, 3, false)\n')})
+        host = self.start(game)
+        host.wait_for_line(r"^\[LUA-print\] started$")
+        error = host.wait_for_line(r"^\[LUA ERROR\] ZAVU_lua_gc_after_boot that bai: .*finalizer refused")
+        host.wait_for_line(r"^\[LUA-print\] still running$")
+        self.assertEqual(host.close(), 0)
+        self.assertLess(host.lines.index(error.string), host.lines.index("[LUA-print] still running"))
+
 
 if __name__ == "__main__":
     hostrun.run_cases(["LuaStartupScenarios." + name for name in sys.argv[1:]])

@@ -4,11 +4,26 @@ DPI rule, position, debug log file, exit code."""
 import json
 import os
 import re
+import shutil
 import sys
 import unittest
 
-import hostrun
-from hostrun import Host, Scratch, to_windows_path
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures"))
+
+import fixtures  # noqa: E402
+import hostrun  # noqa: E402
+from hostrun import Host, Scratch, to_windows_path  # noqa: E402
+
+WS_EX_ACCEPTFILES = 0x10
+VIETNAMESE_FOLDER = "Tr\u00f2 ch\u01a1i H\u1ea3i V\u00e2n"
+WARMUP_LINE = r"^\[ZAVU\] TLS warm-up 127\.0\.0\.1:%d: (\d+) ms .*CURLcode=(\d+)(.*)$" % fixtures.PATCH_PORT
+RELOGIN_ANSWER = '{"code":"1000","userid":"u1","sign":"s1","timestamp":"t1","rt":"rt-new"}'
+# The game asks for the silent re-login with the refresh token saved before;
+# the callback comes first in the arguments' table.
+RELOGIN_MAIN = (
+    'zavu_native("PlatformQolavi", "loginTelegramSilent", {function(result)\n'
+    '  release_print("relogin: " .. result)\n'
+    'end})\n')
 
 
 def dump_value(host, key):
@@ -130,6 +145,27 @@ class StartupScenarios(unittest.TestCase):
         self.assertEqual(dump_value(host, "debugger"), "none")
         self.assertEqual(host.close(), 0)
 
+    def test_started_from_another_folder(self):
+        # A shortcut or a launcher may start the host in any folder: the game
+        # folder is still the one beside the executable, and so is its config.json.
+        s = self.scratch()
+        game = s.install_host()
+        s.write("game/config.json", json.dumps({"init_cfg": {"width": 800, "height": 600, "isLandscape": False}}))
+        s.write("game/src/main.lua", 'local f = io.open("src/main.lua", "rb")\n'
+                                      'release_print("relative read: " .. tostring(f ~= nil))\n')
+        s.write("elsewhere/config.json", json.dumps({"init_cfg": {"width": 1024, "height": 768}}))
+        for args in [(), (to_windows_path(game),)]:  # no argument, and a lone folder given as Windows writes it
+            with self.subTest(args=args):
+                host = self.start(game, args, cwd=s.path("elsewhere"))
+                self.assertEqual(dump_value(host, "project dir"), to_windows_path(game) + "\\")
+                self.assertEqual(dump_value(host, "frame size"), "600 x 800")
+                self.assertEqual(host.wait_for_line(r"^\[LUA-print\] relative read: (.*)$").group(1), "true",
+                                 "the game folder is the current directory")
+                self.assertEqual(host.window()[:2], (600, 800))
+                exstyle = int(re.search(r"exstyle=0x([0-9a-f]+)", host.probe("exstyle").stdout).group(1), 16)
+                self.assertTrue(exstyle & WS_EX_ACCEPTFILES, "the game window takes dropped files")
+                self.assertEqual(host.close(), 0)
+
     def test_vietnamese_install_folder(self):
         s = self.scratch()
         game = s.install_host("Tr\u00f2 ch\u01a1i H\u1ea3i V\u00e2n")
@@ -141,6 +177,33 @@ class StartupScenarios(unittest.TestCase):
         host.window()
         self.assertTrue(os.path.exists(os.path.join(game, "nh\u1eadt k\u00fd.log")))
         self.assertEqual(host.close(), 0)
+
+    def test_vietnamese_install_folder_warms_up_and_logs_in_again(self):
+        # Installed in a folder whose name the ANSI code page cannot spell, the
+        # warm-up and the re-login still verify the server against the bundle.
+        service = fixtures.PortSite(fixtures.RELOGIN_PORT)
+        self.addCleanup(service.drop)
+        for bundle, warmup_ok, result in [("ca.pem", True, "success|u1|s1|t1|u1"),
+                                          ("other-ca.pem", False, "faild")]:
+            with self.subTest(bundle=bundle):
+                s = self.scratch()
+                game = s.install_host(VIETNAMESE_FOLDER)
+                shutil.copy(os.path.join(fixtures.state_dir(), bundle), os.path.join(game, "cacert.pem"))
+                s.write(VIETNAMESE_FOLDER + "/src/main.lua", RELOGIN_MAIN)
+                # A plain saved login, as an older version left it: read and protected on first use.
+                s.write(VIETNAMESE_FOLDER + "/data/zavu_login.txt", "tg_rt=rt-old\n")
+                service.set({"/app_relogin.php": {"body": RELOGIN_ANSWER}})
+                host = self.start(game, debug="-all,+debugstr")
+                self.assertEqual(host.wait_for_line(r"^\[LUA-print\] relogin: (.*)$").group(1), result)
+                warmup = host.wait_for_debug(WARMUP_LINE)
+                self.assertEqual(warmup.group(3), "", "the bundle's path was formed")
+                if warmup_ok:
+                    self.assertEqual(warmup.group(2), "0")
+                    self.assertEqual([e["body"] for e in service.log()], ["rt=rt-old"])
+                else:
+                    self.assertNotEqual(warmup.group(2), "0", "a server outside the bundle is refused")
+                    self.assertEqual(service.log(), [], "no request may pass a refused handshake")
+                self.assertEqual(host.close(), 0)
 
 
 if __name__ == "__main__":

@@ -345,7 +345,9 @@ class TlsWaitScenarios(unittest.TestCase):
             # microseconds' difference cut toward zero, and a time left of
             # exactly 0 counts as over: it may give up up to 1 ms before 3 s.
             self.assertGreaterEqual(warmup_ms, 2999)
-            self.assertLess(warmup_ms, 5500)
+            # Well before the 5 s that bound the whole warm-up: the 3 s connect
+            # time-out ended it, not the total one.
+            self.assertLess(warmup_ms, 4000)
             return
         if slow_starts:
             self.skipTest("the first gateway request came more than 1.5 s after the warm-up started, %d times (%s)"

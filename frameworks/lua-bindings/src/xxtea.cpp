@@ -67,11 +67,19 @@ Words toWords(const unsigned char* bytes, std::size_t size) {
     return words;
 }
 
+// Key material is overwritten before its memory is given back. A plain
+// memset of a buffer about to die may be dropped by the optimiser.
+void wipe(void* buffer, std::size_t size) {
+    volatile unsigned char* bytes = static_cast<volatile unsigned char*>(buffer);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
+}
+
+// The key as four words, built in place: no heap copy of it is made.
 void keyWords(const void* key, std::size_t keyLength, std::uint32_t out[4]) {
-    unsigned char padded[kKeyBytes] = {};
-    if (key != nullptr) std::memcpy(padded, key, keyLength < kKeyBytes ? keyLength : kKeyBytes);
-    const Words words = toWords(padded, kKeyBytes);
-    for (int i = 0; i < 4; ++i) out[i] = words[i];
+    const std::size_t length = key != nullptr ? (keyLength < kKeyBytes ? keyLength : kKeyBytes) : 0;
+    const auto* bytes = static_cast<const unsigned char*>(key);
+    for (int i = 0; i < 4; ++i) out[i] = 0;
+    for (std::size_t i = 0; i < length; ++i) out[i / 4] |= static_cast<std::uint32_t>(bytes[i]) << (8 * (i % 4));
 }
 
 void appendBytes(const Words& words, std::size_t count, std::vector<unsigned char>& out) {
@@ -92,6 +100,7 @@ std::vector<unsigned char> encrypt(const void* data, std::size_t size, const voi
     std::uint32_t k[4];
     keyWords(key, keyLength, k);
     encipher(v, k);
+    wipe(k, sizeof k);
     appendBytes(v, v.size() * 4, out);
     return out;
 }
@@ -105,6 +114,7 @@ bool decrypt(const void* data, std::size_t size, const void* key, std::size_t ke
     std::uint32_t k[4];
     keyWords(key, keyLength, k);
     decipher(v, k);
+    wipe(k, sizeof k);
     // The last word is the plaintext length; it must end inside the last data word.
     const std::size_t dataBytes = (v.size() - 1) * 4;
     const std::size_t length = v.back();

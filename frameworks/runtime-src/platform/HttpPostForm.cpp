@@ -1,7 +1,7 @@
 #include "platform/HttpPostForm.h"
 
-#include "platform/CaBundle.h"
 #include "platform/CurlOwners.h"
+#include "proj.win32/CaBundle.h"
 
 #include "base/CCConsole.h"
 
@@ -44,7 +44,7 @@ FormPostAnswer httpPostForm(const std::string& url, const std::string& fields) {
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "https");
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (const char* caPath = cachedCaBundlePath()) curl_easy_setopt(h, CURLOPT_CAINFO, caPath);
+    applyCaBundle(h, sharedCaBundle());
 
     const CURLcode code = curl_easy_perform(h);
     answer.transferred = code == CURLE_OK;

@@ -83,9 +83,9 @@ TEST(LoginSecretsTest, NoSecretReachesTheEngineLog) {
     EXPECT_EQ(call("loginTelegramSilent"), "true");
     scriptReloginService("{\"/app_relogin.php\": {\"body\": " + jsonQuote(ok + "      ") + ", \"cut_after\": 20}}");
     EXPECT_EQ(call("loginTelegramSilent"), "true");
-    installCaBundle(Bundle::OtherCa);
+    presentOnReloginPort(ReloginCertificate::FromAnotherCa);
     EXPECT_EQ(call("loginTelegramSilent"), "true");
-    installCaBundle(Bundle::FixtureCa);
+    presentOnReloginPort(ReloginCertificate::Own);
     if (HWND w = api.parentWindow(); w && ::IsWindow(w)) ::DestroyWindow(w);
     pump();
 

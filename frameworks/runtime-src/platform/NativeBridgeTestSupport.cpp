@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -187,12 +189,24 @@ void installCaBundle(Bundle which) {
     ping.Parse(fixtureControl("GET", "ping").c_str());
     ASSERT_TRUE(!ping.HasParseError() && ping.IsObject() && ping.HasMember("state") && ping["state"].IsString());
     // The server's state folder is a Linux path: wine shows the root as Z:.
-    const std::string name = which == Bundle::FixtureCa ? "ca.pem" : "other-ca.pem";
+    const std::string name = "ca.pem";
     const std::string pem = readWholeFile(std::string("Z:") + ping["state"].GetString() + "/" + name);
     ASSERT_NE(pem.find("BEGIN CERTIFICATE"), std::string::npos) << name;
     std::ofstream out(executableFolder() + "cacert.pem", std::ios::binary | std::ios::trunc);
     out << pem;
     ASSERT_TRUE(out.good());
+}
+
+void presentOnReloginPort(ReloginCertificate which) {
+    const std::string port = reloginSiteKey().substr(std::strlen("port-"));
+    if (which == ReloginCertificate::Own) {
+        fixtureControl("DELETE", "certificate/" + port);
+        return;
+    }
+    // Bounded, so that a test that dies here leaves the port as it was soon after.
+    const long long until = static_cast<long long>(std::time(nullptr)) + 120;
+    fixtureControl("PUT", "certificate/" + port,
+                   "{\"certificate\": \"untrusted\", \"until\": " + std::to_string(until) + "}");
 }
 
 }  // namespace bridgetest

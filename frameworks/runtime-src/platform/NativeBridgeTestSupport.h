@@ -49,10 +49,15 @@ std::vector<LoggedRequest> reloginRequests();
 // JSON text of a string (quotes included).
 std::string jsonQuote(const std::string& text);
 
-// "cacert.pem" beside the test executable: the fixture server's own CA, or a
-// CA that signed nothing the server presents.
-enum class Bundle { FixtureCa, OtherCa };
+// "cacert.pem" beside the test executable: the fixture server's own CA. The
+// login requests read it once per process, at their first request.
+enum class Bundle { FixtureCa };
 void installCaBundle(Bundle which);
+
+// The certificate the re-login service's port presents: its own (from the
+// bundle's CA), or one for the same host from a CA the bundle does not hold.
+enum class ReloginCertificate { Own, FromAnotherCa };
+void presentOnReloginPort(ReloginCertificate which);
 
 std::string executableFolder();  // with a trailing backslash
 

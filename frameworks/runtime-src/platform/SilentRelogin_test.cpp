@@ -22,7 +22,7 @@ std::string body(const std::string& json) { return "\"body\": " + jsonQuote(json
 class SilentReloginTest : public ::testing::Test {
 protected:
     void SetUp() override { installCaBundle(Bundle::FixtureCa); }
-    void TearDown() override { installCaBundle(Bundle::FixtureCa); }
+    void TearDown() override { presentOnReloginPort(ReloginCertificate::Own); }
 
     // Runs the re-login the game's way and returns the one delivered result.
     std::string relogin(const char* method) {
@@ -148,12 +148,12 @@ TEST_F(SilentReloginTest, AStalledServiceIsGivenUpAtTheTimeLimit) {
 TEST_F(SilentReloginTest, ACertificateOutsideTheBundleIsRefused) {
     setSavedLoginValue("tg_rt", "rt-old");
     scriptReloginService(route(body(kOkBody)));
-    installCaBundle(Bundle::OtherCa);
+    presentOnReloginPort(ReloginCertificate::FromAnotherCa);
     EXPECT_EQ(relogin("loginTelegramSilent"), "faild");
     EXPECT_EQ(getSavedLoginValue("tg_rt"), "rt-old");
     EXPECT_TRUE(reloginRequests().empty()) << "no request may pass a refused handshake";
 
-    installCaBundle(Bundle::FixtureCa);
+    presentOnReloginPort(ReloginCertificate::Own);
     EXPECT_EQ(relogin("loginTelegramSilent"), "success|u1|s1|t1|u1") << "the same server with its own CA";
 }
 

@@ -7,6 +7,7 @@
 #include "proj.win32/ScriptKey.h"
 #include "proj.win32/Win32.h"
 
+#include "LogHook.h"
 #include "cocos2d.h"
 #include "scripting/lua-bindings/manual/CCLuaEngine.h"
 #include "xxtea/xxtea.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -58,6 +60,35 @@ std::string encryptedWithTheBuildPair(const std::string& source) {
     const ScriptKeyAndSign pair;
     const std::vector<unsigned char> body = xxtea::encrypt(source.data(), source.size(), pair.key(), 16);
     return std::string(pair.sign(), 6) + std::string(body.begin(), body.end());
+}
+
+// The engine log's lines while it lives.
+class EngineLog {
+public:
+    EngineLog() {
+        setLogHook([this](const std::string& line) { lines_.push_back(line); });
+    }
+    ~EngineLog() { setLogHook(nullptr); }
+    // The lines that contain every one of the texts.
+    std::vector<std::string> linesWith(std::initializer_list<const char*> texts) const {
+        std::vector<std::string> found;
+        for (const std::string& line : lines_) {
+            bool all = true;
+            for (const char* text : texts) all = all && line.find(text) != std::string::npos;
+            if (all) found.push_back(line);
+        }
+        return found;
+    }
+
+private:
+    std::vector<std::string> lines_;
+};
+
+// Runs the scheduler past the boot collection's two seconds.
+void runPastTheBootCollection() {
+    Scheduler* scheduler = Director::getInstance()->getScheduler();
+    scheduler->update(0.0f);  // first visit: the timer only starts
+    for (int i = 0; i < 21; ++i) scheduler->update(0.1f);
 }
 
 class LuaStartUp : public ::testing::Test {
@@ -138,4 +169,83 @@ TEST_F(LuaStartUp, AfterTheHandOverTheGameHearsOfBackgroundAndForeground) {
     EXPECT_TRUE(Director::getInstance()->isAnimationStopped());
     app->applicationWillEnterForeground();
     EXPECT_EQ(globalString(L, "return table.concat(events, ',')"), "deactive:false,active:false");
+}
+
+TEST_F(LuaStartUp, AFinalizerThatRaisesInTheBootCollectionIsLoggedAndTheGameGoesOn) {
+    app->startLua();
+    lua_State* L = LuaEngine::getInstance()->getLuaStack()->getLuaState();
+    lua_gc(L, LUA_GCSTOP, 0);  // the finalizer runs in the scheduled collection, not before
+    ASSERT_EQ(luaL_dostring(L, "local g = newproxy(true) getmetatable(g).__gc = function() error('finalizer refused') end"),
+              0);
+    EngineLog log;
+    runPastTheBootCollection();
+    EXPECT_FALSE(Director::getInstance()->getScheduler()->isScheduled("ZAVU_lua_gc_after_boot", app.get()));
+    EXPECT_EQ(log.linesWith({"[LUA ERROR] ZAVU_lua_gc_after_boot that bai: ", "finalizer refused"}).size(), 1u);
+    EXPECT_EQ(globalString(L, "return tostring(40 + 2)"), "42") << "the state is still usable";
+    lua_gc(L, LUA_GCRESTART, 0);
+}
+
+TEST_F(LuaStartUp, ARegistrationThatRaisesIsLoggedAndTheStartUpGoesOn) {
+    lua_State* L = LuaEngine::getInstance()->getLuaStack()->getLuaState();
+    // Globals guarded as a strict-mode library guards them: one new name is refused.
+    ASSERT_EQ(luaL_dostring(L, R"lua(
+        setmetatable(_G, {__newindex = function(t, k, v)
+            if k == "zavu_openPayWebView" then error("no new global " .. k) end
+            rawset(t, k, v)
+        end}))lua"),
+              0);
+    EngineLog log;
+    app->startLua();
+    EXPECT_EQ(log.linesWith({"[LUA ERROR] registerPayWebViewLua that bai: ", "no new global zavu_openPayWebView"}).size(),
+              1u);
+    EXPECT_EQ(globalString(L, "return type(zavu_openPayWebView)"), "nil");
+    EXPECT_EQ(globalString(L, "return type(zavu_native)"), "function") << "the next registration ran";
+    EXPECT_EQ(globalString(L, "return startup.source"), "luac") << "the main script ran";
+    EXPECT_TRUE(Director::getInstance()->getScheduler()->isScheduled("ZAVU_lua_gc_after_boot", app.get()));
+}
+
+TEST_F(LuaStartUp, TheBootCollectionLeavesAReplacedStateAlone) {
+    app->startLua();
+    lua_State* started = LuaEngine::getInstance()->getLuaStack()->getLuaState();
+    dropLuaEngine();  // the game's state is closed before its collection is due
+    // Whatever state comes next may sit where the closed one was; a collection
+    // of it would run this finalizer.
+    const auto guard = [](lua_State* L) {
+        lua_gc(L, LUA_GCSTOP, 0);
+        return luaL_dostring(L, "local g = newproxy(true) getmetatable(g).__gc = function() collected = true end");
+    };
+    lua_State* other = luaL_newstate();
+    ASSERT_NE(other, nullptr);
+    luaL_openlibs(other);
+    ASSERT_EQ(guard(other), 0);
+    lua_State* replacement = LuaEngine::getInstance()->getLuaStack()->getLuaState();
+    ASSERT_NE(replacement, started) << "the replacement must not reuse the closed state's place";
+    ASSERT_EQ(guard(replacement), 0);
+
+    runPastTheBootCollection();
+    EXPECT_FALSE(Director::getInstance()->getScheduler()->isScheduled("ZAVU_lua_gc_after_boot", app.get()));
+    EXPECT_EQ(globalString(replacement, "return tostring(collected)"), "nil");
+    EXPECT_EQ(globalString(other, "return tostring(collected)"), "nil");
+    lua_close(other);
+}
+
+TEST_F(LuaStartUp, AGlobalsGuardThatRaisesForTheMissingHandlersIsLoggedAndTheAnimationStillChanges) {
+    app->startLua();
+    lua_State* L = LuaEngine::getInstance()->getLuaStack()->getLuaState();
+    // A game without the two handlers, whose globals table refuses undeclared names.
+    ASSERT_EQ(luaL_dostring(L, R"lua(
+        rawset(_G, "applicationOnDeactive", nil)
+        rawset(_G, "applicationOnActive", nil)
+        setmetatable(_G, {__index = function(_, k) error("undeclared global " .. k) end}))lua"),
+              0);
+    EngineLog log;
+    app->applicationDidEnterBackground();
+    EXPECT_TRUE(Director::getInstance()->isAnimationStopped());
+    app->applicationWillEnterForeground();
+    EXPECT_FALSE(Director::getInstance()->isAnimationStopped());
+    EXPECT_EQ(log.linesWith({"[LUA ERROR] applicationOnDeactive that bai: ", "undeclared global applicationOnDeactive"})
+                  .size(),
+              1u);
+    EXPECT_EQ(log.linesWith({"[LUA ERROR] applicationOnActive that bai: ", "undeclared global applicationOnActive"}).size(),
+              1u);
 }

@@ -1,6 +1,7 @@
+#include "proj.win32/CaBundle.h"
 #include "proj.win32/HostPaths.h"
 #include "proj.win32/TextConversion.h"
-#include "proj.win32/TlsWarmup.h"
+#include "proj.win32/Win32.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,13 @@ TEST(TextConversion, RoundTripsVietnamese) {
     EXPECT_EQ(wideToUtf8(wide), utf8);
     EXPECT_EQ(wideToUtf8(L""), "");
     EXPECT_EQ(utf8ToWide(""), L"");
+}
+
+TEST(TextConversion, AnsiFormUsesTheAnsiCodePage) {
+    // The tests run with the code page 1252 (wine takes it from the C.UTF-8 locale).
+    ASSERT_EQ(::GetACP(), 1252u);
+    EXPECT_EQ(wideToAnsi(L"C:\\Tr\u00f2 ch\u00e2u\\cacert.pem"), "C:\\Tr\xf2 ch\xe2u\\cacert.pem");
+    EXPECT_EQ(wideToAnsi(L""), "");
 }
 
 TEST(TextConversion, AllocatedFormIsZeroFilledAndFreeable) {

@@ -75,9 +75,9 @@ LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_COPYDATA: {
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        // Every such message is one line, an empty one included.
         if (data && data->dwData == kCopyDataDebugLogLine) {
-            const std::string line = copyDataText(*data);
-            if (!line.empty()) SimulatorWin::getInstance()->writeDebugLogLine(line.c_str());
+            SimulatorWin::getInstance()->writeDebugLogLine(copyDataText(*data).c_str());
         }
         break;
     }

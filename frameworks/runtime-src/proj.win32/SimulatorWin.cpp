@@ -52,6 +52,11 @@ void SimulatorWin::loadProjectSettings(ProjectConfig& config) {
         if (!args[1].empty() && args[1][0] == '/') settings.setProjectDir(args[1]);
         settings.parseCommandLine(args);  // "-workdir" overrides the "/" rule
     }
+    // With no folder named this way, "config.json" is the one of the folder
+    // that run() makes the project folder: a lone argument's, else the
+    // executable's. Never the start folder, which a shortcut or a launcher
+    // may set anywhere.
+    if (settings.getProjectDir().empty()) settings.setProjectDir(isLoneProjectFolder(args) ? args[1] : getExecutableDir());
     FileUtils::getInstance()->setDefaultResourceRootPath(settings.getProjectDir());
 
     ConfigParser* parser = ConfigParser::getInstance();

@@ -26,6 +26,16 @@ std::wstring utf8ToWide(const std::string& text) {
     return out;
 }
 
+std::string wideToAnsi(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) return std::string();
+    std::string out(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
+    out.resize(static_cast<size_t>(size) - 1);  // drop the terminator
+    return out;
+}
+
 char* wideToUtf8Alloc(const wchar_t* text) {
     const size_t units = text ? std::wcslen(text) : 0;
     const size_t size = 3 * units + 1;  // a UTF-16 unit never takes more than 3 UTF-8 bytes

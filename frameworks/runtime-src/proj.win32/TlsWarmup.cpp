@@ -1,5 +1,6 @@
 #include "proj.win32/TlsWarmup.h"
 
+#include "proj.win32/CaBundle.h"
 #include "proj.win32/Win32.h"
 
 #include <curl/curl.h>
@@ -40,23 +41,6 @@ bool isTlsWarmupRunning() { return tlsWarmupState().load() == 1; }
 
 std::string patchServerRoot() { return std::string("https://") + PATCH_SERVER_HOST + "/"; }
 
-std::string getCaBundlePath() {
-    wchar_t buffer[260] = {};
-    const DWORD n = ::GetModuleFileNameW(nullptr, buffer, 260);
-    if (n == 0 || n >= 260) return std::string();
-
-    std::wstring path(buffer, n);
-    const size_t separator = path.find_last_of(L"\\/");
-    if (separator != std::wstring::npos) path.resize(separator + 1);
-    path += L"cacert.pem";
-
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return std::string();
-    std::string narrow(static_cast<size_t>(size) - 1, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, &narrow[0], size, nullptr, nullptr);
-    return narrow;
-}
-
 void runTlsWarmup(const TlsWarmupArgs& args) {
     const Clock::time_point start = Clock::now();
     CURLcode code = CURLE_FAILED_INIT;
@@ -68,7 +52,9 @@ void runTlsWarmup(const TlsWarmupArgs& args) {
         curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, kTotalTimeoutSec);
         curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(handle.get(), CURLOPT_SSL_VERIFYPEER, 1L);
-        if (!args.caPath.empty()) curl_easy_setopt(handle.get(), CURLOPT_CAINFO, args.caPath.c_str());
+        // The bytes of the bundle shared with the update and the logins; read
+        // here on first use, off the main thread.
+        if (!args.caPath.empty()) applyCaBundle(handle.get(), sharedCaBundle());
         code = curl_easy_perform(handle.get());
     }
     tlsWarmupState().exchange(2);

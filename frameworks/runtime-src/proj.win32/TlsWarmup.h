@@ -16,15 +16,11 @@ bool isTlsWarmupRunning();
 // Main thread, once, from the host start-up.
 void startTlsWarmup();
 
-// "cacert.pem" beside the executable, in the ANSI code page (what libcurl
-// opens); empty when the module path does not fit 260 units.
-std::string getCaBundlePath();
-
 // The https URL of the patch server's root.
 std::string patchServerRoot();
 
 struct TlsWarmupArgs {
-    std::string caPath;
+    std::string caPath;  // getCaBundlePath(); empty: no CA option
     long mainInitMs;
 };
 

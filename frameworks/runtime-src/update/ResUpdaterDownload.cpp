@@ -13,6 +13,7 @@
 #include "update/UpdateRun.h"
 
 #include "cocos2d.h"
+#include "proj.win32/CaBundle.h"
 #include "update/DownloadTempFile.h"
 #include "update/Md5.h"
 #include "update/ResLog.h"
@@ -77,7 +78,7 @@ bool downloadFile(UpdateRun& run, int i, TransferSession* session) {
     PackageFetch fetch;
     fetch.session = session;
     fetch.url = url;
-    const CaBundle& ca = updateCaBundle();
+    const CaBundle& ca = sharedCaBundle();
     fetch.caPath = ca.path.empty() ? nullptr : ca.path.c_str();
     fetch.caPem = ca.pem.empty() ? nullptr : &ca.pem;
     fetch.connectTimeoutSec = run.connectTimeout;

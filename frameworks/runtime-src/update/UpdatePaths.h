@@ -1,5 +1,5 @@
-// Where the update engine keeps its files, the patch-server URL rule and the
-// CA bundle of the package downloads. Any thread.
+// Where the update engine keeps its files and the patch-server URL rule. Any
+// thread.
 #pragma once
 
 #include <cstdio>
@@ -15,17 +15,6 @@ std::string patchServerPlainRoot();
 // A URL that begins (byte-exact) with the plain-http root of the patch
 // server gets the https root instead; any other URL stays as it is.
 void upgradePatchUrl(std::string& url);
-
-// The CA bundle of the package downloads, found once per process: the path of
-// "cacert.pem" beside the executable in the ANSI code page, as libcurl opens
-// it; when that path cannot name the file (letters outside the code page),
-// the path is empty and pem holds the bundle's bytes instead. Both empty:
-// libcurl's own CA settings apply.
-struct CaBundle {
-    std::string path;
-    std::string pem;
-};
-const CaBundle& updateCaBundle();
 
 // fopen with a UTF-8 path, through the wide-character CRT call.
 FILE* openFileUtf8(const std::string& path, const wchar_t* mode);

@@ -79,8 +79,11 @@ bool ConfigParser::readConfig(const std::string& path)
 
     simulatorjson::Document document;
     // The sized form reads through rapidjson's encoded stream, which skips a
-    // UTF-8 byte-order mark and does not stop at an embedded NUL.
-    document.Parse<simulatorjson::kParseDefaultFlags>(text.c_str(), text.size());
+    // UTF-8 byte-order mark and does not stop at an embedded NUL. The
+    // iterative parser keeps its nesting on the heap: a recursive descent into
+    // a file of thousands of "[" overflows the main thread's stack before any
+    // window appears.
+    document.Parse<simulatorjson::kParseDefaultFlags | simulatorjson::kParseIterativeFlag>(text.c_str(), text.size());
     if (document.HasParseError()) {
         cocos2d::log("read json file %s failed because of %d", path.c_str(),
                      static_cast<int>(document.GetParseError()));

@@ -140,6 +140,29 @@ INSTANTIATE_TEST_SUITE_P(Table, BrokenConfig,
                                            BrokenCase{"MissingComma", R"({"init_cfg":{"width":1 "height":2}})", 6}),
                          [](const ::testing::TestParamInfo<BrokenCase>& info) { return info.param.name; });
 
+// Far deeper than a recursive descent fits in the main thread's stack.
+constexpr int kDeepNesting = 30000;
+
+TEST(ConfigParserFiles, DeepNestingIsParsedWithoutRecursion)
+{
+    TempDir dir;
+    const std::string open(kDeepNesting, '['), close(kDeepNesting, ']');
+    const std::string deep = dir.writeFile(
+        "deep.json", R"({"init_cfg":{"width":800,"height":600,"isLandscape":false,"deep":)" + open + close + "}}");
+    const std::string unclosed = dir.writeFile("unclosed.json", open);
+    LogCapture log;
+
+    ConfigParser parser;
+    EXPECT_TRUE(parser.readConfig(deep));
+    expectValues({800, 600, false, "", 6010, 6020}, parser);
+    EXPECT_TRUE(log.lines.empty()) << log.lines.front();
+
+    EXPECT_FALSE(parser.readConfig(unclosed));
+    expectValues({800, 600, false, "", 6010, 6020}, parser);
+    ASSERT_EQ(1u, log.lines.size());
+    EXPECT_EQ(0u, log.lines[0].find("read json file " + unclosed + " failed because of ")) << log.lines[0];
+}
+
 TEST(ConfigParserFiles, MissingOrEmptyFileKeepsValuesWithoutAParseError)
 {
     TempDir dir;
