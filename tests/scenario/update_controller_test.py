@@ -23,6 +23,13 @@ MAIN_LUA = 'release_print("scenario game started")\n'
 NO_GATEWAY = "no gateway file. skip update."
 NO_RES = "gateway no 'Res'. skip update."
 REFUSED_GATEWAY = "http://127.0.0.1:1/gateway"
+VIETNAMESE_FOLDER = "Tr\u00f2 ch\u01a1i H\u1ea3i V\u00e2n"
+# The fixture server's ports whose certificates the bundle must not let
+# through: one for another host name from the bundle's CA, one from a CA the
+# bundle does not hold. The patch server's own port has the trusted one.
+REFUSED_CERTIFICATE_PORTS = [("another host name", fixtures.WRONG_NAME_PORT),
+                             ("a CA outside the bundle", fixtures.UNTRUSTED_PORT)]
+NOT_CONNECTED = r"(?i)failed to connect|connection refused|timed out"
 
 
 
@@ -170,6 +177,76 @@ class UpdateControllerScenarios(unittest.TestCase):
                 host.wait_for_line("^" + re.escape(NO_RES) + "$")
                 self.assert_hands_over(host)
                 self.assertFalse([l for l in host.lines if l.startswith("get remote")])
+
+    def test_gateway_certificate_is_checked_against_the_bundle(self):
+        # From a folder whose name the ANSI code page cannot spell as well:
+        # libcurl cannot open the bundle by that path, and must still verify.
+        for folder in ("game", VIETNAMESE_FOLDER):
+            for name, port in [("trusted", fixtures.PATCH_PORT)] + REFUSED_CERTIFICATE_PORTS:
+                with self.subTest(folder=folder, certificate=name):
+                    game = self.game(gateway=None, folder=folder)
+                    url = game.site.url("/gateway", scheme="https", port=port)
+                    game.write("vexa/gateway", url + "\n")
+                    game.site.set(answers(body("{}")))
+                    host = game.start()
+                    if port == fixtures.PATCH_PORT:
+                        host.wait_for_line("^" + re.escape(NO_RES) + "$")
+                        self.assert_hands_over(host)
+                        self.assertEqual(len(game.gateway_requests()), 1)
+                        continue
+                    # A refused certificate is a network error: the alert, no hand-over.
+                    m = host.wait_for_line(r"^URL '%s' rc:-1  msg:(.+)$" % re.escape(url))
+                    self.assertNotRegex(m.group(1), NOT_CONNECTED, "the connection itself was made")
+                    self.assert_no_hand_over(host, 1.0)
+                    self.assertFalse([l for l in host.lines if l.startswith(("jsonerr", "gateway no"))], host.log_text())
+                    self.assertEqual(game.gateway_requests(), [], "no request goes over the refused connection")
+                    self.assertEqual(host.close(), 0)
+
+    def test_resource_list_and_game_requests_check_certificates(self):
+        # The gateway is trusted; the list it names sits behind a refused
+        # certificate: the list cannot be fetched, so no update, and nothing
+        # of the list is asked for.
+        for name, port in REFUSED_CERTIFICATE_PORTS:
+            with self.subTest(list_certificate=name):
+                game = self.game(gateway=None)
+                game.write("vexa/ResSignSn", "vx 0")
+                gateway = game.site.url("/gateway", scheme="https")
+                listing = game.site.url("/res/list.json", scheme="https", port=port)
+                game.write("vexa/gateway", gateway + "\n")
+                game.site.set({
+                    "/gateway": body('{"Res": "%s"}' % listing),
+                    "/res/list.json": body(fixtures.resource_list("vx", [(1, "p1.zip", b"never", None)])),
+                })
+                host = game.start()
+                m = host.wait_for_line(r"^URL '%s' rc:-1 msg:(.+)$" % re.escape(listing))
+                self.assertNotRegex(m.group(1), NOT_CONNECTED)
+                host.wait_for_line(r"^no update$")
+                self.assert_hands_over(host)
+                self.assertEqual(len(game.gateway_requests()), 1)
+                self.assertEqual(game.site.requests_for("/res/list.json"), [])
+
+        # The game's own requests, made after the hand-over, go through the same client.
+        game = self.game(gateway=None)
+        game.site.set({"/hello": body("hello")})
+        targets = [("trusted", fixtures.PATCH_PORT)] + [(n.replace(" ", "_"), p) for n, p in REFUSED_CERTIFICATE_PORTS]
+        script = ["local function fetch(name, url)",
+                  "  local xhr = cc.XMLHttpRequest:new()",
+                  "  xhr.responseType = 4",
+                  "  xhr:open('GET', url)",
+                  "  xhr:registerScriptHandler(function()",
+                  "    release_print('xhr ' .. name .. ' status=' .. tostring(xhr.status) .. ' body=' .. tostring(xhr.response))",
+                  "  end)",
+                  "  xhr:send()",
+                  "end"]
+        script += ["fetch('%s', '%s')" % (n, game.site.url("/hello", scheme="https", port=p)) for n, p in targets]
+        game.write("src/main.lua", MAIN_LUA + "\n".join(script) + "\n")
+        host = game.start()
+        host.wait_for_line(GAME_STARTED)
+        self.assertEqual(host.wait_for_line(r"^\[LUA-print\] xhr trusted (.*)$").group(1), "status=200 body=hello")
+        for n, _ in targets[1:]:
+            self.assertEqual(host.wait_for_line(r"^\[LUA-print\] xhr %s (.*)$" % n).group(1), "status=0 body=nil")
+        self.assertEqual(len(game.site.requests_for("/hello")), 1)
+        self.assertEqual(host.close(), 0)
 
     def test_updater_without_update_hands_over(self):
         # No "vexa/ResSignSn": the update engine ends inside its start.

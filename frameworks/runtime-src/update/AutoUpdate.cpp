@@ -11,6 +11,7 @@
 #include "update/AutoUpdateProgress.h"
 #include "update/AutoUpdateRules.h"
 #include "update/AutoUpdateScene.h"
+#include "update/EngineHttpCaBundle.h"
 #include "update/ResUpdater.h"
 #include "update/SplitString.h"
 #include "update/UpdateTexts.h"
@@ -59,6 +60,9 @@ void AutoUpdate::start(const std::function<void()>& onFinish) {
     checkThread("AutoUpdate::start");
     std::function<void()> copy = onFinish;
     finishCallback.swap(copy);
+    // Before any request of the process: the gateway's, the list's and,
+    // after the hand-over, the game's own all check the peer's certificate.
+    setEngineHttpCaBundle();
     checkGatewayFile();
 }
 

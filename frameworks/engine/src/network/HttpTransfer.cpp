@@ -63,13 +63,22 @@ void performTransfer(const HttpRequest& request, const HttpClient::Settings& set
     o.set(CURLOPT_CONNECTTIMEOUT, static_cast<long>(settings.connectTimeoutSec));
     o.set(CURLOPT_NOSIGNAL, 1L);
     o.set(CURLOPT_ACCEPT_ENCODING, "");
-    if (settings.caFile.empty()) {
+    // The settings outlive the transfer, so libcurl may read the bundle in place.
+    curl_blob caBlob{};
+    if (!settings.verifyPeer) {
         o.set(CURLOPT_SSL_VERIFYPEER, 0L);
         o.set(CURLOPT_SSL_VERIFYHOST, 0L);
     } else {
         o.set(CURLOPT_SSL_VERIFYPEER, 1L);
         o.set(CURLOPT_SSL_VERIFYHOST, 2L);
-        o.set(CURLOPT_CAINFO, settings.caFile.c_str());
+        if (!settings.caFile.empty()) {
+            o.set(CURLOPT_CAINFO, settings.caFile.c_str());
+        } else if (settings.caPem && !settings.caPem->empty()) {
+            caBlob.data = const_cast<char*>(settings.caPem->data());
+            caBlob.len = settings.caPem->size();
+            caBlob.flags = CURL_BLOB_NOCOPY;
+            o.set(CURLOPT_CAINFO_BLOB, &caBlob);
+        }
     }
     if (!settings.cookieFile.empty()) {
         o.set(CURLOPT_COOKIEFILE, settings.cookieFile.c_str());
