@@ -167,6 +167,27 @@ class UpdateControllerScenarios(unittest.TestCase):
                 self.assert_hands_over(host)
                 self.assertEqual(len(game.gateway_requests()), 2)
 
+    def test_deeply_nested_json_is_an_error_not_a_crash(self):
+        # Deeper than a recursive parser's frames fit on the main thread's
+        # stack: the language table, the gateway's answer and the list.
+        deep = "[" * 40000
+        game = self.game()
+        game.write("vexa/ResSignSn", "vx 0")
+        game.write("autoupdate/lang.json", deep)
+        url = game.site.url("/gateway")
+        game.site.set({
+            "/gateway": {"sequence": [body(deep), body('{"Res": "%s"}' % game.site.url("/res/list.json"))]},
+            "/res/list.json": body(deep),
+        })
+        host = game.start()
+        host.wait_for_line(r"^lang\.json jsonerr: 3$")
+        host.wait_for_line(r"^jsonerr:3\. url:%s$" % re.escape(url))
+        self.assert_no_hand_over(host, 1.0)
+        self.click_retry(host)
+        host.wait_for_line(r"^list\.json jsonerr: 3$")
+        host.wait_for_line(r"^no update$")
+        self.assert_hands_over(host)
+
     def test_answer_without_res_starts_the_game(self):
         for name, text in [("empty object", "{}"), ("empty Res", '{"Res": ""}'), ("Res not a string", '{"Res": 7}'),
                            ("root an array", '["Res"]'), ("other members only", '{"res": "lower case"}')]:

@@ -83,7 +83,9 @@ bool isSafeRelativeName(const std::string& name) {
 ListResult evaluateResList(const std::string& body, const std::string& sign, int realSerial) {
     ListResult result;
     rapidjson::Document doc(nullptr, kParseStackBytes);
-    doc.Parse(body.c_str());  // as the engine reads a body: up to its first NUL, a BOM is an error
+    // As the engine reads a body: up to its first NUL, a BOM is an error.
+    // Iterative: the recursive parser runs out of stack on a hostile depth.
+    doc.Parse<rapidjson::kParseIterativeFlag>(body.c_str());
     if (doc.HasParseError()) {
         result.verdict = ListVerdict::NotJson;
         result.parseError = static_cast<int>(doc.GetParseError());
