@@ -30,6 +30,8 @@ VIETNAMESE_FOLDER = "Tr\u00f2 ch\u01a1i H\u1ea3i V\u00e2n"
 REFUSED_CERTIFICATE_PORTS = [("another host name", fixtures.WRONG_NAME_PORT),
                              ("a CA outside the bundle", fixtures.UNTRUSTED_PORT)]
 NOT_CONNECTED = r"(?i)failed to connect|connection refused|timed out"
+# The most bytes the host takes of the gateway's answer and of the list.
+ANSWER_CAP = 8 * 1024 * 1024
 
 
 
@@ -187,6 +189,38 @@ class UpdateControllerScenarios(unittest.TestCase):
         host.wait_for_line(r"^list\.json jsonerr: 3$")
         host.wait_for_line(r"^no update$")
         self.assert_hands_over(host)
+
+    def test_answers_over_the_size_cap_are_transfer_failures(self):
+        game = self.game()
+        game.write("vexa/ResSignSn", "vx 0")
+        listing = game.site.url("/res/list.json")
+
+        def padded(name, text, size):
+            # Valid JSON whatever its size: blanks after the document.
+            return game.scratch.write(name, text + " " * (size - len(text)))
+
+        over = padded("over.json", "{}", ANSWER_CAP + 1)
+        at_cap = padded("at-cap.json", '{"Res": "%s"}' % listing, ANSWER_CAP)
+        list_over = padded("list.json", fixtures.resource_list("vx", [(1, "p1.zip", b"never", None)]), ANSWER_CAP + 1)
+        game.site.set({
+            "/gateway": {"sequence": [{"body_file": over}, {"body_file": at_cap}]},
+            "/res/list.json": {"body_file": list_over},
+        })
+        host = game.start()
+        url = game.site.url("/gateway")
+        too_large = "response larger than %d bytes" % ANSWER_CAP
+        host.wait_for_line(r"^URL '%s' rc:-1  msg:%s$" % (re.escape(url), too_large))
+        self.assert_no_hand_over(host, 1.0)
+        self.click_retry(host)
+        # An answer of exactly the cap is read; the list over it is not.
+        host.wait_for_line(r"^get remote list\.json$")
+        # (the patch server's plain-http address goes over TLS)
+        fetched = listing.replace("http://", "https://", 1)
+        host.wait_for_line(r"^URL '%s' rc:-1 msg:%s$" % (re.escape(fetched), too_large))
+        host.wait_for_line(r"^no update$")
+        self.assert_hands_over(host)
+        self.assertEqual(len(game.gateway_requests()), 2)
+        self.assertFalse([e for e in game.site.log() if e["path"].endswith(".zip")])
 
     def test_answer_without_res_starts_the_game(self):
         for name, text in [("empty object", "{}"), ("empty Res", '{"Res": ""}'), ("Res not a string", '{"Res": 7}'),

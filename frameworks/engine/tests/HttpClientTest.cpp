@@ -245,6 +245,43 @@ TEST_F(HttpClientTest, TheCallbackComesInALaterFrameNotDuringSend) {
     EXPECT_EQ(out.calls, 1);
 }
 
+// A request's body cap: a longer body is a transport failure, whether the
+// server announces the length, closes the connection or sends chunks; the
+// cap counts the decoded bytes. Without a cap the body is kept whole.
+TEST_F(HttpClientTest, ABodyOverTheRequestsCapFailsTheTransfer) {
+    struct Case {
+        std::string path;
+        std::size_t cap;
+        bool succeeded;
+        std::size_t bodySize;
+    };
+    const Case cases[] = {
+        {"bytes/1000/length", 1000, true, 1000},  {"bytes/1001/length", 1000, false, 0},
+        {"bytes/1000/close", 1000, true, 1000},   {"bytes/1001/close", 1000, false, 0},
+        {"bytes/1000/chunked", 1000, true, 1000}, {"bytes/50000/chunked", 1000, false, 0},
+        {"bytes/50000/length", 0, true, 50000},   {"bytes/50000/close", 0, true, 50000},
+        {"gzip", 100, false, 0},  // 280 bytes once decoded, fewer on the wire
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path + " cap " + std::to_string(c.cap));
+        Outcome out;
+        HttpRequest* request = makeRequest(baseUrl() + c.path, &out);
+        request->setMaxResponseBytes(c.cap);
+        HttpClient::getInstance()->sendImmediate(request);
+        request->release();
+        ASSERT_TRUE(waitFor([&] { return out.calls > 0; }));
+        EXPECT_EQ(out.calls, 1);
+        EXPECT_EQ(out.succeeded, c.succeeded) << out.error;
+        if (c.succeeded) {
+            EXPECT_EQ(out.code, 200);
+            EXPECT_EQ(out.body.size(), c.bodySize);
+        } else {
+            EXPECT_EQ(out.code, -1);
+            EXPECT_EQ(out.error, "response larger than " + std::to_string(c.cap) + " bytes");
+        }
+    }
+}
+
 std::string fileBytes(const char* path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -11,6 +11,7 @@ Exit status is the command's.
 import gzip
 import http.server
 import os
+import re
 import socket
 import ssl
 import subprocess
@@ -60,6 +61,27 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if path == "/stall":
             time.sleep(STALL_SECONDS)
             return self.reply(200, b"too late")
+        m = re.match(r"^/bytes/(\d+)/(length|close|chunked)$", path)
+        if m:
+            # n bytes of body, announced with Content-Length, or ended by
+            # closing the connection, or sent in chunks of 4 kB.
+            data, framing = b"x" * int(m.group(1)), m.group(2)
+            if framing == "length":
+                return self.reply(200, data)
+            self.send_response(200)
+            if framing == "chunked":
+                self.send_header("Transfer-Encoding", "chunked")
+                self.end_headers()
+                for i in range(0, len(data), 4096):
+                    piece = data[i:i + 4096]
+                    self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+                self.wfile.write(b"0\r\n\r\n")
+                return None
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.wfile.write(data)
+            self.close_connection = True
+            return None
         if path == "/echo":
             data = self.body()
             text = "%s|%s|%s" % (self.command, self.headers.get("X-Test", ""), data.decode("utf-8", "replace"))

@@ -14,6 +14,7 @@
 #include "update/EngineHttpCaBundle.h"
 #include "update/ResUpdater.h"
 #include "update/SplitString.h"
+#include "update/UpdateAnswerLimit.h"
 #include "update/UpdateTexts.h"
 
 #include <chrono>
@@ -97,6 +98,7 @@ void AutoUpdate::requestGateway() {
     auto* request = new network::HttpRequest();
     request->setUrl(gatewayUrl);
     request->setRequestType(network::HttpRequest::Type::GET);
+    request->setMaxResponseBytes(kMaxUpdateAnswerBytes);
     request->setResponseCallback(
         [this](network::HttpClient* client, network::HttpResponse* response) { onGatewayResponse(client, response); });
     network::HttpClient::getInstance()->sendImmediate(request);

@@ -1,6 +1,7 @@
 #include "update/AutoUpdateRules.h"
 
 #include "update/AutoUpdateTestSupport.h"
+#include "update/UpdateAnswerLimit.h"
 #include "update/UpdateTexts.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,8 @@ TEST(GatewayAnswer, WhatTheBodySays) {
         {kOpenArrays, Kind::NotJson, 3, ""},
         {kNestedArrays, Kind::NoRes, 0, ""},
         {R"({"x":)" + kNestedArrays + R"(,"Res":"u"})", Kind::Res, 0, "u"},
+        // The deepest answer the size cap lets through still parses in the 32-bit memory.
+        {std::string(kMaxUpdateAnswerBytes, '['), Kind::NotJson, 3, ""},
     };
     for (const auto& c : cases) {
         const GatewayAnswer answer = readGatewayAnswer(c.body);

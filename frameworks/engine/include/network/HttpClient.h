@@ -11,6 +11,7 @@
 // (default 60 s), no signals, every encoding curl can decode, redirects
 // followed for GET and DELETE only. Without a CA the peer and host name are
 // not verified; with a CA file or a bundle's bytes, both are, against it.
+// A request may cap its body (HttpRequest::setMaxResponseBytes).
 //
 // The host must have called curl_global_init before the first send; the
 // client never calls it (it is not safe while other threads are in curl).
