@@ -74,7 +74,7 @@ public:
     // ResUpdaterDelegate
     void onNoUpdate() override;
     void onUpdateFinished() override;
-    void onProgress(int totalBytes, int doneBytes) override;
+    void onProgress(int64_t totalBytes, int64_t doneBytes) override;
     void onError(int eid, const std::string& msg) override;
     void onUnzipProgress(int zipIndex, int zipCount, int entriesDone, int entriesTotal, int64_t bytesDone,
                          int64_t bytesTotal) override;

@@ -42,11 +42,6 @@ std::string packageFileKey(const std::string& name) {
     }
 }
 
-// The 32-bit total wraps as a 32-bit sum would, without signed overflow.
-int addWrapping(int a, int b) {
-    return static_cast<int>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
 }  // namespace
 
 SerialRecord parseSerialRecord(const std::string& text) {
@@ -124,7 +119,7 @@ ListResult evaluateResList(const std::string& body, const std::string& sign, int
         if (sn <= realSerial) continue;
         const int size = item[3].GetInt();
         result.files.emplace_back(sn, item[1].GetString(), item[2].GetString(), size);
-        result.totalBytes = addWrapping(result.totalBytes, size);
+        result.totalBytes += size;
     }
     result.verdict = ListVerdict::Queue;
     return result;

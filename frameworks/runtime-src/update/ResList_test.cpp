@@ -125,6 +125,17 @@ TEST(ResList, QueueKeepsListOrderAndSumsSizes) {
     EXPECT_EQ(r.totalBytes, 500);
 }
 
+// The sizes of the queue add up past what 32 bits hold (no data is needed
+// for the sum: the list's sizes are never compared with the files).
+TEST(ResList, TotalPastFourGiBIsKeptWhole) {
+    const ListResult r = evaluateResList("{\"sign\":\"vx\",\"xlist\":[[1,\"a.zip\",\"M1\",2000000000],"
+                                         "[2,\"b.zip\",\"M2\",2147483647],[3,\"c.zip\",\"M3\",1500000000]]}",
+                                         "vx", 0);
+    ASSERT_EQ(r.verdict, ListVerdict::Queue);
+    ASSERT_EQ(r.files.size(), 3u);
+    EXPECT_EQ(r.totalBytes, 5647483647LL);
+}
+
 TEST(ResList, ParseErrorCodeIsTheLibrarys) {
     EXPECT_EQ(evaluateResList("", "vx", 0).parseError, 1);          // document empty
     EXPECT_EQ(evaluateResList("{} {}", "vx", 0).parseError, 2);     // root not singular
