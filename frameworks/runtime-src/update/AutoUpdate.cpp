@@ -88,6 +88,10 @@ void AutoUpdate::checkGatewayFile() {
 
 void AutoUpdate::requestGateway() {
     checkThread("AutoUpdate::requestGateway");
+    // A second check would reset the running one's display, and its answer
+    // would delete the updater while that one's list request points at it.
+    if (checkRunning || resUpdater) return;
+    checkRunning = true;
     if (lblMsg) lblMsg->setString(au_checkupdate);
     if (barProcess) barProcess->setPercent(100);
     if (updateScene.statusLabel) updateScene.statusLabel->setString(au_checkupdate);
@@ -127,6 +131,7 @@ void AutoUpdate::waitTlsWarmupTick(float) {
     tlsWaitActive = false;
     log("[ZAVU] GET gateway sau khi cho lam nong TLS %ld ms (%s)", waitedMs,
         running ? "HET HAN, luong lam nong chua xong" : "lam nong da xong");
+    checkRunning = false;  // the waiting check goes on, through its own request
     requestGateway();
 }
 
