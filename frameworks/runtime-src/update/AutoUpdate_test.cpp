@@ -336,6 +336,26 @@ TEST_F(Controller, RetryClickRemovesThePopupAndAsksTheGatewayAgain) {
     EXPECT_EQ(finished, 0);
 }
 
+// A retry starts its run's display afresh: after an unpacking error the
+// next run's first download report shows the download form from 0 %.
+TEST_F(Controller, RetryStartsTheProgressDisplayAfresh) {
+    reserr_3 = "Giải nén lỗi";
+    AutoUpdate* controller = withScene();
+    controller->gatewayUrl = kRefusedGateway;
+    Label* label = updateScene.statusLabel;
+    controller->onProgress(100, 100);
+    controller->onUnzipProgress(0, 1, 0, 0, 100, 100);
+    ASSERT_EQ(label->getString(), "Đang giải nén gói 1/1 (99%)");
+    controller->onError(3, "");
+    click(findButton(findLabel(updateScene.scene, "Giải nén lỗi")->getParent()));
+    EXPECT_EQ(label->getString(), au_checkupdate);
+
+    controller->onProgress(1000, 100);
+    EXPECT_EQ(label->getString(), "au_update 5%  0/0 MB  0.0 MB/s  ~0:00");
+    EXPECT_EQ(controller->barProcess->getPercent(), 5);
+    ASSERT_TRUE(runFramesUntil([&] { return findLabel(updateScene.scene, gwerr_net) != nullptr; }));
+}
+
 // One gateway check at a time. Two touches on one retry button reach it
 // while its popup still lives (here: pressed before the frame that made the
 // alert ends), so the retry runs twice; a request while one is out, or while
