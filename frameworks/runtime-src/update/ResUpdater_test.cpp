@@ -659,11 +659,11 @@ TEST_F(EngineTest, TotalsPastFourGiBReachTheDelegateWhole) {
     transport->script(std::string(kBase) + "p3.zip", held);
 
     startEngine();
-    // Two packages unpacked, the third held after 100 bytes.
+    // Two packages unpacked, the third held after 100 bytes. (Not the record:
+    // the recorder reads it at each report, and a read can make the unpacking
+    // thread keep the older one.)
     ASSERT_TRUE(pumpUntil([&] {
-        std::string record;
-        return readFile(layout().resources + "LocalResSignSn", &record) && record == "vx 2" &&
-               recorder.lastUnzipDone == stated[0] + stated[1] && recorder.lastDone == stated[0] + stated[1] + 100;
+        return recorder.lastUnzipDone == stated[0] + stated[1] && recorder.lastDone == stated[0] + stated[1] + 100;
     })) << recorder.lastTotal << " " << recorder.lastDone << " " << recorder.lastUnzipDone;
     EXPECT_EQ(recorder.lastTotal, total);
     EXPECT_EQ(recorder.lastZipIndex, 2);
