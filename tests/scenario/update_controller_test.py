@@ -23,6 +23,15 @@ MAIN_LUA = 'release_print("scenario game started")\n'
 NO_GATEWAY = "no gateway file. skip update."
 NO_RES = "gateway no 'Res'. skip update."
 REFUSED_GATEWAY = "http://127.0.0.1:1/gateway"
+VIETNAMESE_FOLDER = "Tr\u00f2 ch\u01a1i H\u1ea3i V\u00e2n"
+# The fixture server's ports whose certificates the bundle must not let
+# through: one for another host name from the bundle's CA, one from a CA the
+# bundle does not hold. The patch server's own port has the trusted one.
+REFUSED_CERTIFICATE_PORTS = [("another host name", fixtures.WRONG_NAME_PORT),
+                             ("a CA outside the bundle", fixtures.UNTRUSTED_PORT)]
+NOT_CONNECTED = r"(?i)failed to connect|connection refused|timed out"
+# The most bytes the host takes of the gateway's answer and of the list.
+ANSWER_CAP = 8 * 1024 * 1024
 
 
 
@@ -160,6 +169,59 @@ class UpdateControllerScenarios(unittest.TestCase):
                 self.assert_hands_over(host)
                 self.assertEqual(len(game.gateway_requests()), 2)
 
+    def test_deeply_nested_json_is_an_error_not_a_crash(self):
+        # Deeper than a recursive parser's frames fit on the main thread's
+        # stack: the language table, the gateway's answer and the list.
+        deep = "[" * 40000
+        game = self.game()
+        game.write("vexa/ResSignSn", "vx 0")
+        game.write("autoupdate/lang.json", deep)
+        url = game.site.url("/gateway")
+        game.site.set({
+            "/gateway": {"sequence": [body(deep), body('{"Res": "%s"}' % game.site.url("/res/list.json"))]},
+            "/res/list.json": body(deep),
+        })
+        host = game.start()
+        host.wait_for_line(r"^lang\.json jsonerr: 3$")
+        host.wait_for_line(r"^jsonerr:3\. url:%s$" % re.escape(url))
+        self.assert_no_hand_over(host, 1.0)
+        self.click_retry(host)
+        host.wait_for_line(r"^list\.json jsonerr: 3$")
+        host.wait_for_line(r"^no update$")
+        self.assert_hands_over(host)
+
+    def test_answers_over_the_size_cap_are_transfer_failures(self):
+        game = self.game()
+        game.write("vexa/ResSignSn", "vx 0")
+        listing = game.site.url("/res/list.json")
+
+        def padded(name, text, size):
+            # Valid JSON whatever its size: blanks after the document.
+            return game.scratch.write(name, text + " " * (size - len(text)))
+
+        over = padded("over.json", "{}", ANSWER_CAP + 1)
+        at_cap = padded("at-cap.json", '{"Res": "%s"}' % listing, ANSWER_CAP)
+        list_over = padded("list.json", fixtures.resource_list("vx", [(1, "p1.zip", b"never", None)]), ANSWER_CAP + 1)
+        game.site.set({
+            "/gateway": {"sequence": [{"body_file": over}, {"body_file": at_cap}]},
+            "/res/list.json": {"body_file": list_over},
+        })
+        host = game.start()
+        url = game.site.url("/gateway")
+        too_large = "response larger than %d bytes" % ANSWER_CAP
+        host.wait_for_line(r"^URL '%s' rc:-1  msg:%s$" % (re.escape(url), too_large))
+        self.assert_no_hand_over(host, 1.0)
+        self.click_retry(host)
+        # An answer of exactly the cap is read; the list over it is not.
+        host.wait_for_line(r"^get remote list\.json$")
+        # (the patch server's plain-http address goes over TLS)
+        fetched = listing.replace("http://", "https://", 1)
+        host.wait_for_line(r"^URL '%s' rc:-1 msg:%s$" % (re.escape(fetched), too_large))
+        host.wait_for_line(r"^no update$")
+        self.assert_hands_over(host)
+        self.assertEqual(len(game.gateway_requests()), 2)
+        self.assertFalse([e for e in game.site.log() if e["path"].endswith(".zip")])
+
     def test_answer_without_res_starts_the_game(self):
         for name, text in [("empty object", "{}"), ("empty Res", '{"Res": ""}'), ("Res not a string", '{"Res": 7}'),
                            ("root an array", '["Res"]'), ("other members only", '{"res": "lower case"}')]:
@@ -170,6 +232,76 @@ class UpdateControllerScenarios(unittest.TestCase):
                 host.wait_for_line("^" + re.escape(NO_RES) + "$")
                 self.assert_hands_over(host)
                 self.assertFalse([l for l in host.lines if l.startswith("get remote")])
+
+    def test_gateway_certificate_is_checked_against_the_bundle(self):
+        # From a folder whose name the ANSI code page cannot spell as well:
+        # libcurl cannot open the bundle by that path, and must still verify.
+        for folder in ("game", VIETNAMESE_FOLDER):
+            for name, port in [("trusted", fixtures.PATCH_PORT)] + REFUSED_CERTIFICATE_PORTS:
+                with self.subTest(folder=folder, certificate=name):
+                    game = self.game(gateway=None, folder=folder)
+                    url = game.site.url("/gateway", scheme="https", port=port)
+                    game.write("vexa/gateway", url + "\n")
+                    game.site.set(answers(body("{}")))
+                    host = game.start()
+                    if port == fixtures.PATCH_PORT:
+                        host.wait_for_line("^" + re.escape(NO_RES) + "$")
+                        self.assert_hands_over(host)
+                        self.assertEqual(len(game.gateway_requests()), 1)
+                        continue
+                    # A refused certificate is a network error: the alert, no hand-over.
+                    m = host.wait_for_line(r"^URL '%s' rc:-1  msg:(.+)$" % re.escape(url))
+                    self.assertNotRegex(m.group(1), NOT_CONNECTED, "the connection itself was made")
+                    self.assert_no_hand_over(host, 1.0)
+                    self.assertFalse([l for l in host.lines if l.startswith(("jsonerr", "gateway no"))], host.log_text())
+                    self.assertEqual(game.gateway_requests(), [], "no request goes over the refused connection")
+                    self.assertEqual(host.close(), 0)
+
+    def test_resource_list_and_game_requests_check_certificates(self):
+        # The gateway is trusted; the list it names sits behind a refused
+        # certificate: the list cannot be fetched, so no update, and nothing
+        # of the list is asked for.
+        for name, port in REFUSED_CERTIFICATE_PORTS:
+            with self.subTest(list_certificate=name):
+                game = self.game(gateway=None)
+                game.write("vexa/ResSignSn", "vx 0")
+                gateway = game.site.url("/gateway", scheme="https")
+                listing = game.site.url("/res/list.json", scheme="https", port=port)
+                game.write("vexa/gateway", gateway + "\n")
+                game.site.set({
+                    "/gateway": body('{"Res": "%s"}' % listing),
+                    "/res/list.json": body(fixtures.resource_list("vx", [(1, "p1.zip", b"never", None)])),
+                })
+                host = game.start()
+                m = host.wait_for_line(r"^URL '%s' rc:-1 msg:(.+)$" % re.escape(listing))
+                self.assertNotRegex(m.group(1), NOT_CONNECTED)
+                host.wait_for_line(r"^no update$")
+                self.assert_hands_over(host)
+                self.assertEqual(len(game.gateway_requests()), 1)
+                self.assertEqual(game.site.requests_for("/res/list.json"), [])
+
+        # The game's own requests, made after the hand-over, go through the same client.
+        game = self.game(gateway=None)
+        game.site.set({"/hello": body("hello")})
+        targets = [("trusted", fixtures.PATCH_PORT)] + [(n.replace(" ", "_"), p) for n, p in REFUSED_CERTIFICATE_PORTS]
+        script = ["local function fetch(name, url)",
+                  "  local xhr = cc.XMLHttpRequest:new()",
+                  "  xhr.responseType = 4",
+                  "  xhr:open('GET', url)",
+                  "  xhr:registerScriptHandler(function()",
+                  "    release_print('xhr ' .. name .. ' status=' .. tostring(xhr.status) .. ' body=' .. tostring(xhr.response))",
+                  "  end)",
+                  "  xhr:send()",
+                  "end"]
+        script += ["fetch('%s', '%s')" % (n, game.site.url("/hello", scheme="https", port=p)) for n, p in targets]
+        game.write("src/main.lua", MAIN_LUA + "\n".join(script) + "\n")
+        host = game.start()
+        host.wait_for_line(GAME_STARTED)
+        self.assertEqual(host.wait_for_line(r"^\[LUA-print\] xhr trusted (.*)$").group(1), "status=200 body=hello")
+        for n, _ in targets[1:]:
+            self.assertEqual(host.wait_for_line(r"^\[LUA-print\] xhr %s (.*)$" % n).group(1), "status=0 body=nil")
+        self.assertEqual(len(game.site.requests_for("/hello")), 1)
+        self.assertEqual(host.close(), 0)
 
     def test_updater_without_update_hands_over(self):
         # No "vexa/ResSignSn": the update engine ends inside its start.

@@ -184,6 +184,53 @@ class UpdateSceneScenarios(unittest.TestCase):
         self.assertGreater(done.count(white, *band), 40)
         self.close()
 
+    def test_pill_share_with_totals_past_4_gib(self):
+        # The list states sizes the packages do not have (they are only summed
+        # for the progress): 1 GiB and twice the largest 32-bit size, 5 GiB in all.
+        shutil.copytree(os.path.join(HERE_SOURCE, "demo", "game", "autoupdate"), os.path.join(self.dir, "autoupdate"))
+        self.write("vexa/ResSignSn", "vx 0")
+        sizes = [1 << 30, 2 ** 31 - 1, 2 ** 31 - 1]
+        packages = []
+        for n, size in enumerate(sizes, 1):
+            data = random.Random(n).randbytes(160 * 1024 if n == 3 else 1024)
+            packages.append((n, "p%d.zip" % n, fixtures.build_zip(self.scratch.path("built", "p%d.zip" % n),
+                                                                 [("res/%d.bin" % n, data)]), size))
+        routes = {"/res/p%d.zip" % n: {"body_file": self.scratch.path("built", "p%d.zip" % n)} for n in (1, 2, 3)}
+        # Eight seconds or so for the last, to look at the bar while it downloads.
+        routes["/res/p3.zip"]["rate"] = 20 * 1024
+        routes["/gateway"] = {"body": '{"Res": "%s"}' % self.site.url("/res/list.json")}
+        routes["/res/list.json"] = {"body": fixtures.resource_list("vx", packages)}
+        self.site.set(routes)
+        host = self.start()
+        record = os.path.join(self.dir, "data", "auc", "Resources", "LocalResSignSn")
+
+        def applied():
+            try:
+                with open(record) as f:
+                    return f.read() == "vx 2"
+            except OSError:
+                return False
+
+        deadline = time.monotonic() + 30
+        while not applied():
+            self.assertLess(time.monotonic(), deadline, "the first two packages were not unpacked")
+            time.sleep(0.1)
+        pill_left, pill_row = design_to_client(0.125 * 750, 0.06953125 * 1334 + 0.017708333 * 1334 / 2)
+        pill_full = 0.75555557 * 750 * SCALE
+        # 3 of 5 GiB downloaded and unpacked: both halves of the bar at three
+        # fifths, 60 %, for as long as the last package downloads.
+        widths = []
+        for _ in range(5):
+            time.sleep(0.3)
+            widths.append(self.shot().run_length(green, pill_row, pill_left + 1, self.size[0]))
+        self.assertFalse(any(l == "update ok" for l in host.lines), "the last package came too soon to look")
+        for width in widths:
+            self.assertAlmostEqual(width, pill_full * 0.6, delta=4, msg="pill widths %s of %.0f" % (widths, pill_full))
+        host.wait_for_line(r"^update ok$", timeout=60)
+        time.sleep(0.5)
+        self.assertGreater(self.shot().run_length(green, pill_row, pill_left + 1, self.size[0]), pill_full - 6)
+        self.close()
+
     def test_without_art_colour_layer_plain_bar_and_alert_above_all(self):
         # Only the alert's images: no layout, no background, no pill image.
         os.makedirs(os.path.join(self.dir, "autoupdate"))

@@ -12,7 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,6 +57,7 @@ protected:
         mainThread = std::this_thread::get_id();
     }
     void TearDown() override {
+        HttpClient::getInstance()->setSSLVerification("");
         HttpClient::getInstance()->setTimeoutForRead(60);
         HttpClient::getInstance()->setTimeoutForConnect(30);
         Director::getInstance()->purgeDirector();
@@ -239,6 +243,103 @@ TEST_F(HttpClientTest, TheCallbackComesInALaterFrameNotDuringSend) {
     EXPECT_EQ(out.calls, 0);
     ASSERT_TRUE(waitFor([&] { return out.calls > 0; }));
     EXPECT_EQ(out.calls, 1);
+}
+
+// A request's body cap: a longer body is a transport failure, whether the
+// server announces the length, closes the connection or sends chunks; the
+// cap counts the decoded bytes. Without a cap the body is kept whole.
+TEST_F(HttpClientTest, ABodyOverTheRequestsCapFailsTheTransfer) {
+    struct Case {
+        std::string path;
+        std::size_t cap;
+        bool succeeded;
+        std::size_t bodySize;
+    };
+    const Case cases[] = {
+        {"bytes/1000/length", 1000, true, 1000},  {"bytes/1001/length", 1000, false, 0},
+        {"bytes/1000/close", 1000, true, 1000},   {"bytes/1001/close", 1000, false, 0},
+        {"bytes/1000/chunked", 1000, true, 1000}, {"bytes/50000/chunked", 1000, false, 0},
+        {"bytes/50000/length", 0, true, 50000},   {"bytes/50000/close", 0, true, 50000},
+        {"gzip", 100, false, 0},  // 280 bytes once decoded, fewer on the wire
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path + " cap " + std::to_string(c.cap));
+        Outcome out;
+        HttpRequest* request = makeRequest(baseUrl() + c.path, &out);
+        request->setMaxResponseBytes(c.cap);
+        HttpClient::getInstance()->sendImmediate(request);
+        request->release();
+        ASSERT_TRUE(waitFor([&] { return out.calls > 0; }));
+        EXPECT_EQ(out.calls, 1);
+        EXPECT_EQ(out.succeeded, c.succeeded) << out.error;
+        if (c.succeeded) {
+            EXPECT_EQ(out.code, 200);
+            EXPECT_EQ(out.body.size(), c.bodySize);
+        } else {
+            EXPECT_EQ(out.code, -1);
+            EXPECT_EQ(out.error, "response larger than " + std::to_string(c.cap) + " bytes");
+        }
+    }
+}
+
+std::string fileBytes(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The fixture's TLS port: a certificate for 127.0.0.1 alone, from the CA in
+// ENGINE_HTTPS_CA. Asked as "localhost" it names another host.
+TEST_F(HttpClientTest, TlsPeerAndHostNameAreCheckedAgainstTheCaFileOrTheBundleBytes) {
+    const char* port = std::getenv("ENGINE_HTTPS_PORT");
+    const char* ca = std::getenv("ENGINE_HTTPS_CA");
+    const char* otherCa = std::getenv("ENGINE_HTTPS_OTHER_CA");
+    ASSERT_TRUE(port && ca && otherCa);
+    const std::string caPem = fileBytes(ca);
+    const std::string otherPem = fileBytes(otherCa);
+    ASSERT_NE(caPem.find("BEGIN CERTIFICATE"), std::string::npos);
+    ASSERT_NE(otherPem.find("BEGIN CERTIFICATE"), std::string::npos);
+    const std::string byAddress = std::string("https://127.0.0.1:") + port + "/ok";
+    const std::string byOtherName = std::string("https://localhost:") + port + "/ok";
+
+    HttpClient* client = HttpClient::getInstance();
+    struct Case {
+        const char* name;
+        std::function<void()> configure;
+        const std::string& url;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"no CA: nothing checked", [&] { client->setSSLVerification(""); }, byOtherName, true},
+        {"CA file", [&] { client->setSSLVerification(ca); }, byAddress, true},
+        {"CA file, another host name", [&] { client->setSSLVerification(ca); }, byOtherName, false},
+        {"another CA's file", [&] { client->setSSLVerification(otherCa); }, byAddress, false},
+        {"bundle bytes", [&] { client->setSSLVerificationBundle(caPem); }, byAddress, true},
+        {"bundle bytes, another host name", [&] { client->setSSLVerificationBundle(caPem); }, byOtherName, false},
+        {"another CA's bytes", [&] { client->setSSLVerificationBundle(otherPem); }, byAddress, false},
+        // The file set afterwards replaces the bytes, and the other way round.
+        {"bytes after a file", [&] { client->setSSLVerification(ca); client->setSSLVerificationBundle(otherPem); },
+         byAddress, false},
+        {"file after bytes", [&] { client->setSSLVerificationBundle(otherPem); client->setSSLVerification(ca); },
+         byAddress, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.configure();
+        Outcome out;
+        HttpRequest* request = makeRequest(c.url, &out);
+        client->sendImmediate(request);
+        request->release();
+        ASSERT_TRUE(waitFor([&] { return out.calls > 0; }));
+        EXPECT_EQ(out.succeeded, c.accepted) << out.error;
+        if (c.accepted) {
+            EXPECT_EQ(out.body, "hello from the fixture");
+        } else {
+            EXPECT_EQ(out.code, -1);
+            EXPECT_FALSE(out.error.empty());
+        }
+    }
+    client->setSSLVerificationBundle(caPem);
+    EXPECT_EQ(client->getSSLVerification(), "") << "no file while the bytes are the CA";
 }
 
 } // namespace

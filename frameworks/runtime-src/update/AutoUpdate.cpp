@@ -11,8 +11,10 @@
 #include "update/AutoUpdateProgress.h"
 #include "update/AutoUpdateRules.h"
 #include "update/AutoUpdateScene.h"
+#include "update/EngineHttpCaBundle.h"
 #include "update/ResUpdater.h"
 #include "update/SplitString.h"
+#include "update/UpdateAnswerLimit.h"
 #include "update/UpdateTexts.h"
 
 #include <chrono>
@@ -59,6 +61,9 @@ void AutoUpdate::start(const std::function<void()>& onFinish) {
     checkThread("AutoUpdate::start");
     std::function<void()> copy = onFinish;
     finishCallback.swap(copy);
+    // Before any request of the process: the gateway's, the list's and,
+    // after the hand-over, the game's own all check the peer's certificate.
+    setEngineHttpCaBundle();
     checkGatewayFile();
 }
 
@@ -83,6 +88,10 @@ void AutoUpdate::checkGatewayFile() {
 
 void AutoUpdate::requestGateway() {
     checkThread("AutoUpdate::requestGateway");
+    // A second check would reset the running one's display, and its answer
+    // would delete the updater while that one's list request points at it.
+    if (checkRunning || resUpdater) return;
+    checkRunning = true;
     if (lblMsg) lblMsg->setString(au_checkupdate);
     if (barProcess) barProcess->setPercent(100);
     if (updateScene.statusLabel) updateScene.statusLabel->setString(au_checkupdate);
@@ -93,6 +102,7 @@ void AutoUpdate::requestGateway() {
     auto* request = new network::HttpRequest();
     request->setUrl(gatewayUrl);
     request->setRequestType(network::HttpRequest::Type::GET);
+    request->setMaxResponseBytes(kMaxUpdateAnswerBytes);
     request->setResponseCallback(
         [this](network::HttpClient* client, network::HttpResponse* response) { onGatewayResponse(client, response); });
     network::HttpClient::getInstance()->sendImmediate(request);
@@ -121,6 +131,7 @@ void AutoUpdate::waitTlsWarmupTick(float) {
     tlsWaitActive = false;
     log("[ZAVU] GET gateway sau khi cho lam nong TLS %ld ms (%s)", waitedMs,
         running ? "HET HAN, luong lam nong chua xong" : "lam nong da xong");
+    checkRunning = false;  // the waiting check goes on, through its own request
     requestGateway();
 }
 

@@ -19,6 +19,10 @@
 //
 //   leaving --a later frame--> handed over (the finish callback, once)
 //
+// One check at a time: from its request to its alert (or for good, once it
+// leaves) a second requestGateway, from a retry button that two touches
+// reached or from anywhere else, does nothing.
+//
 // Lives for the process (never destroyed). Implemented across
 // AutoUpdate.cpp (start, gateway, end reports, leaving),
 // AutoUpdateScene.cpp (scene, bar, alert), AutoUpdateProgress.cpp
@@ -74,7 +78,7 @@ public:
     // ResUpdaterDelegate
     void onNoUpdate() override;
     void onUpdateFinished() override;
-    void onProgress(int totalBytes, int doneBytes) override;
+    void onProgress(int64_t totalBytes, int64_t doneBytes) override;
     void onError(int eid, const std::string& msg) override;
     void onUnzipProgress(int zipIndex, int zipCount, int entriesDone, int entriesTotal, int64_t bytesDone,
                          int64_t bytesTotal) override;
@@ -96,6 +100,9 @@ public:
     cocos2d::ui::Widget* layoutRoot = nullptr;  // held by the scene
     cocos2d::ui::LoadingBar* barProcess = nullptr;
     cocos2d::ui::Text* lblMsg = nullptr;
+    // A gateway check runs: from requestGateway until its alert shows (the
+    // hand-over ends it for good). Another request meanwhile does nothing.
+    bool checkRunning = false;
 
 private:
     AutoUpdate() = default;

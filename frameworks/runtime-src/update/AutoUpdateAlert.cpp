@@ -31,6 +31,7 @@ Label* makeText(const std::string& text, float fontSize) {
 
 void AutoUpdate::showAlert(const std::string& message, const std::function<void()>& onRetry) {
     checkThread("AutoUpdate::showAlert");
+    checkRunning = false;  // each alert ends the check; only its button starts the next
     const Size win = Director::getInstance()->getWinSize();
     Node* popup = Node::create();
     if (popup == nullptr) return;

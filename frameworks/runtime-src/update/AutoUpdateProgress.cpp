@@ -59,10 +59,10 @@ std::string format(const char* pattern, ...) {
 
 void resetProgressState() { progressState = UpdateProgressState(); }
 
-void recordDownloadProgress(int total, int done, int64_t nowNs) {
+void recordDownloadProgress(int64_t total, int64_t done, int64_t nowNs) {
     UpdateProgressState& s = progressState;
     SpeedSampler& sampler = speedSampler;
-    const int d = std::min(total, done);
+    const int64_t d = std::min(total, done);
 
     if (!sampler.speedSampleTaken) {
         sampler.lastSampleTime = nowNs;
@@ -71,8 +71,7 @@ void recordDownloadProgress(int total, int done, int64_t nowNs) {
     }
     const float elapsed = static_cast<float>(nowNs - sampler.lastSampleTime) / 1e9f;
     if (elapsed >= kSpeedSampleSec) {
-        // 64-bit difference: two 32-bit counts can be 2^32 apart.
-        const int64_t gained = static_cast<int64_t>(d) - sampler.lastSampleBytes;
+        const int64_t gained = d - sampler.lastSampleBytes;
         float inst = std::max(0.0f, static_cast<float>(gained) / static_cast<float>(kBytesPerMB) / elapsed);
         if (sampler.smoothedSpeed > 0) inst = kSpeedWeight * inst + (1.0f - kSpeedWeight) * sampler.smoothedSpeed;
         sampler.smoothedSpeed = inst;
@@ -82,13 +81,14 @@ void recordDownloadProgress(int total, int done, int64_t nowNs) {
 
     s.etaSeconds = 0;
     if (sampler.smoothedSpeed > kMinSpeedForEta) {
-        const double left = (static_cast<double>(total) - d) / kBytesPerMB / sampler.smoothedSpeed;
-        s.etaSeconds = static_cast<int32_t>(left);
+        const double left = static_cast<double>(total - d) / kBytesPerMB / sampler.smoothedSpeed;
+        // Terabytes at a crawl would not fit the seconds.
+        s.etaSeconds = static_cast<int32_t>(std::min(left, static_cast<double>(INT32_MAX)));
     }
     if (d >= total) s.downloadDone = true;
-    s.downloadFraction = total > 0 ? static_cast<float>(static_cast<double>(d) / total) : 0.0f;
-    s.doneMB = d / kBytesPerMB;
-    s.totalMB = total / kBytesPerMB;
+    s.downloadFraction = total > 0 ? static_cast<float>(static_cast<double>(d) / static_cast<double>(total)) : 0.0f;
+    s.doneMB = static_cast<double>(d) / kBytesPerMB;
+    s.totalMB = static_cast<double>(total) / kBytesPerMB;
     s.speedMBps = sampler.smoothedSpeed;
 }
 
@@ -128,7 +128,7 @@ std::string formatStatusLine(const UpdateProgressState& s, const std::string& up
     return cutAtCharacter(updateText, kMaxStatusLineBytes - figures.size()) + figures;
 }
 
-void AutoUpdate::onProgress(int totalBytes, int doneBytes) {
+void AutoUpdate::onProgress(int64_t totalBytes, int64_t doneBytes) {
     checkThread("AutoUpdate::onProgress");
     recordDownloadProgress(totalBytes, doneBytes, progressClockNs());
     refreshBar();

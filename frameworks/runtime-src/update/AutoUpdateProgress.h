@@ -30,7 +30,7 @@ struct UpdateProgressState {
 struct SpeedSampler {
     bool speedSampleTaken = false;
     int64_t lastSampleTime = 0;  // steady clock, nanoseconds
-    int32_t lastSampleBytes = 0;
+    int64_t lastSampleBytes = 0;
     float smoothedSpeed = 0.0f;  // MB/s
 };
 
@@ -46,7 +46,7 @@ int64_t progressClockNs();
 
 // A download report at nowNs: updates the state and the sampler (the speed
 // is measured at most every 0.5 s).
-void recordDownloadProgress(int total, int done, int64_t nowNs);
+void recordDownloadProgress(int64_t total, int64_t done, int64_t nowNs);
 // An unpacking report; false (nothing changed) when zipCount <= 0.
 bool recordUnzipProgress(int zipIndex, int zipCount, int64_t bytesDone, int64_t bytesTotal);
 

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int MB = 1048576;
+constexpr int64_t GiB = int64_t(1) << 30;
 
 int64_t& fakeNow = autoupdatetest::progressClockNow;
 
@@ -19,12 +20,12 @@ int64_t& fakeNow = autoupdatetest::progressClockNow;
 struct Report {
     enum Kind { Download, Unzip } kind;
     int atMs;
-    int a, b;              // download: total, done; unpacking: zipIndex, zipCount
+    int64_t a, b;          // download: total, done; unpacking: zipIndex, zipCount
     int64_t bytesDone = 0;  // unpacking only
     int64_t bytesTotal = 0;
 };
 
-Report download(int atMs, int total, int done) { return {Report::Download, atMs, total, done}; }
+Report download(int atMs, int64_t total, int64_t done) { return {Report::Download, atMs, total, done}; }
 Report unzip(int atMs, int index, int count, int64_t done, int64_t total) {
     return {Report::Unzip, atMs, index, count, done, total};
 }
@@ -54,7 +55,7 @@ protected:
         if (r.kind == Report::Download)
             controller->onProgress(r.a, r.b);
         else
-            controller->onUnzipProgress(r.a, r.b, 0, 0, r.bytesDone, r.bytesTotal);
+            controller->onUnzipProgress(static_cast<int>(r.a), static_cast<int>(r.b), 0, 0, r.bytesDone, r.bytesTotal);
     }
 
     void play(const char* name, const std::vector<std::pair<Report, Expect>>& steps) {
@@ -122,6 +123,20 @@ TEST_F(UpdateProgress, ReportSequences) {
           {unzip(0, 0, 1, -5, 100), {50, "Đang giải nén gói 1/1 (50%)"}},
           {unzip(0, 0, 1, 500, 0), {50, "Đang giải nén gói 1/1 (50%)"}},  // no total: share 0
           {unzip(0, 0, 1, 500, 100), {99, "Đang giải nén gói 1/1 (99%)"}}});
+
+    // Sums past what 32 bits hold: the share, the megabytes and the form stay right.
+    play("3 GiB to download",
+         {{download(0, 3 * GiB, 0), {0, "au_update 0%  0/3072 MB  0.0 MB/s  ~0:00"}},
+          {download(1000, 3 * GiB, 1 * GiB), {16, "au_update 16%  1024/3072 MB  1024.0 MB/s  ~0:02"}},
+          {unzip(1000, 0, 3, 0, 3 * GiB), {16, "au_update 16%  1024/3072 MB  1024.0 MB/s  ~0:02"}}});
+    play("5 GiB to download",
+         {{download(0, 5 * GiB, 1 * GiB), {10, "au_update 10%  1024/5120 MB  0.0 MB/s  ~0:00"}},
+          {download(1000, 5 * GiB, 3 * GiB), {30, "au_update 30%  3072/5120 MB  2048.0 MB/s  ~0:01"}},
+          {unzip(1000, 1, 3, 2 * GiB, 5 * GiB), {50, "au_update 50%  3072/5120 MB  2048.0 MB/s  ~0:01"}},
+          // 0.4 × 1024 + 0.6 × 2048 MB/s.
+          {download(2000, 5 * GiB, 4 * GiB), {60, "au_update 60%  4096/5120 MB  1638.4 MB/s  ~0:00"}},
+          {download(2500, 5 * GiB, 5 * GiB), {70, "au_update 70%  5120/5120 MB  1802.2 MB/s  ~0:00"}},
+          {unzip(2500, 2, 3, 4 * GiB, 5 * GiB), {90, "Đang giải nén gói 3/3 (90%)"}}});
 
     play("an empty download is done at once and moves nothing",
          {{download(0, 0, 0), {0, "au_update 0%  0/0 MB  0.0 MB/s  ~0:00"}},

@@ -11,8 +11,9 @@ GatewayAnswer readGatewayAnswer(const std::string& body) {
     GatewayAnswer answer;
     rapidjson::Document document;
     // As a NUL-terminated text: the document ends at a NUL, and a byte-order
-    // mark is no JSON (the length-taking parse would skip it).
-    document.Parse(body.c_str());
+    // mark is no JSON (the length-taking parse would skip it). Iterative: the
+    // recursive parser runs out of stack on a hostile depth of arrays.
+    document.Parse<rapidjson::kParseIterativeFlag>(body.c_str());
     if (document.HasParseError()) {
         answer.kind = GatewayAnswer::Kind::NotJson;
         answer.parseError = static_cast<int>(document.GetParseError());

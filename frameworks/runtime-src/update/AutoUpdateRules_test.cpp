@@ -1,6 +1,7 @@
 #include "update/AutoUpdateRules.h"
 
 #include "update/AutoUpdateTestSupport.h"
+#include "update/UpdateAnswerLimit.h"
 #include "update/UpdateTexts.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,11 @@
 namespace {
 
 using Kind = GatewayAnswer::Kind;
+
+// Deeper than a recursive parser's frames fit on the main thread's stack.
+constexpr size_t kDeep = 40000;
+const std::string kOpenArrays(kDeep, '[');
+const std::string kNestedArrays = kOpenArrays + std::string(kDeep, ']');
 
 TEST(GatewayAnswer, WhatTheBodySays) {
     const struct {
@@ -35,6 +41,12 @@ TEST(GatewayAnswer, WhatTheBodySays) {
         {"<html>404</html>", Kind::NotJson, 3, ""},
         {std::string("{}\0garbage", 9), Kind::NoRes, 0, ""},  // the document ends at a NUL
         {"\xEF\xBB\xBF{}", Kind::NotJson, 3, ""},          // a byte-order mark is no JSON
+        // Hostile depth: an error or a value, never the end of the stack.
+        {kOpenArrays, Kind::NotJson, 3, ""},
+        {kNestedArrays, Kind::NoRes, 0, ""},
+        {R"({"x":)" + kNestedArrays + R"(,"Res":"u"})", Kind::Res, 0, "u"},
+        // The deepest answer the size cap lets through still parses in the 32-bit memory.
+        {std::string(kMaxUpdateAnswerBytes, '['), Kind::NotJson, 3, ""},
     };
     for (const auto& c : cases) {
         const GatewayAnswer answer = readGatewayAnswer(c.body);

@@ -361,6 +361,18 @@ TEST_F(UpdateScene, TextsComeFromTheLanguageTableOnTheUpdateSearchPaths) {
     build(Size(750, 1334), {});
     EXPECT_EQ(au_checkupdate, "Đang kiểm tra cập nhật...");
     EXPECT_EQ(updateScene.statusLabel->getString(), "Đang kiểm tra cập nhật...");
+
+    // A table of the downloaded tree, which only the update's search paths
+    // reach, wins over the shipped one: the table is read after they are set.
+    fresh();
+    game->write("autoupdate/lang.json", R"({"vi":{"au_checkupdate":"shipped"}})");
+    const std::string downloaded = getResourcesDir() + "autoupdate/";
+    ASSERT_TRUE(FileUtils::getInstance()->createDirectory(downloaded));
+    updatetest::writeFile(downloaded + "lang.json", R"({"vi":{"au_checkupdate":"downloaded"}})");
+    build(Size(750, 1334), {});
+    updatetest::removeTree(downloaded);
+    EXPECT_EQ(au_checkupdate, "downloaded");
+    EXPECT_EQ(updateScene.statusLabel->getString(), "downloaded");
 }
 
 TEST_F(UpdateScene, SearchPathsPutTheDownloadedTreeFirst) {

@@ -217,14 +217,15 @@ ui::Button* findButton(Node* root) {
     return nullptr;
 }
 
-void click(ui::Widget* widget) {
+void click(ui::Widget* widget, int touches) {
     GLView* view = Director::getInstance()->getOpenGLView();
     const Size size = widget->getContentSize();
     const Vec2 centre = designToClient(view, widget->convertToWorldSpace(Vec2(size.width / 2, size.height / 2)));
-    intptr_t id = 1;
-    float x = centre.x, y = centre.y;
-    view->handleTouchesBegin(1, &id, &x, &y);
-    view->handleTouchesEnd(1, &id, &x, &y);
+    std::vector<intptr_t> ids;
+    for (int i = 1; i <= touches; ++i) ids.push_back(i);
+    std::vector<float> xs(ids.size(), centre.x), ys(ids.size(), centre.y);
+    view->handleTouchesBegin(touches, ids.data(), xs.data(), ys.data());
+    view->handleTouchesEnd(touches, ids.data(), xs.data(), ys.data());
 }
 
 void resetController() {
@@ -236,6 +237,7 @@ void resetController() {
     controller->barProcess = nullptr;
     controller->lblMsg = nullptr;
     controller->gatewayUrl.clear();
+    controller->checkRunning = false;
     updateScene = UpdateSceneRefs();
     resetProgressState();
 }

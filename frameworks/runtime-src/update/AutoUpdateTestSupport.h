@@ -86,8 +86,9 @@ bool runFramesUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // Depth-first through children.
 cocos2d::Label* findLabel(cocos2d::Node* root, const std::string& text);
 cocos2d::ui::Button* findButton(cocos2d::Node* root);
-// Presses and releases at the widget's centre through the view's touch input.
-void click(cocos2d::ui::Widget* widget);
+// Presses and releases at the widget's centre through the view's touch input,
+// with that many touches at once (each its own id).
+void click(cocos2d::ui::Widget* widget, int touches = 1);
 
 // Drops the scenes, timers of the controller and its references.
 void resetController();

@@ -336,6 +336,70 @@ TEST_F(Controller, RetryClickRemovesThePopupAndAsksTheGatewayAgain) {
     EXPECT_EQ(finished, 0);
 }
 
+// A retry starts its run's display afresh: after an unpacking error the
+// next run's first download report shows the download form from 0 %.
+TEST_F(Controller, RetryStartsTheProgressDisplayAfresh) {
+    reserr_3 = "Giải nén lỗi";
+    AutoUpdate* controller = withScene();
+    controller->gatewayUrl = kRefusedGateway;
+    Label* label = updateScene.statusLabel;
+    controller->onProgress(100, 100);
+    controller->onUnzipProgress(0, 1, 0, 0, 100, 100);
+    ASSERT_EQ(label->getString(), "Đang giải nén gói 1/1 (99%)");
+    controller->onError(3, "");
+    click(findButton(findLabel(updateScene.scene, "Giải nén lỗi")->getParent()));
+    EXPECT_EQ(label->getString(), au_checkupdate);
+
+    controller->onProgress(1000, 100);
+    EXPECT_EQ(label->getString(), "au_update 5%  0/0 MB  0.0 MB/s  ~0:00");
+    EXPECT_EQ(controller->barProcess->getPercent(), 5);
+    ASSERT_TRUE(runFramesUntil([&] { return findLabel(updateScene.scene, gwerr_net) != nullptr; }));
+}
+
+// One gateway check at a time. Two touches on one retry button reach it
+// while its popup still lives (here: pressed before the frame that made the
+// alert ends), so the retry runs twice; a request while one is out, or while
+// an updater runs, is another road to a second check.
+TEST_F(Controller, OneGatewayCheckAtATime) {
+    AutoUpdate* controller = withScene();
+    controller->gatewayUrl = kRefusedGateway;
+    LogCapture log;
+    const std::string sent = std::string("get gateway ") + kRefusedGateway;
+    const std::string failed = std::string("URL '") + kRefusedGateway;
+    controller->onGatewayResponse(nullptr, response(false, -1, "refused", ""));
+    ASSERT_EQ(log.startingWith(failed).size(), 1u);
+    ui::Button* button = findButton(findLabel(updateScene.scene, gwerr_net)->getParent());
+    ASSERT_NE(button, nullptr);
+
+    click(button, 2);
+    EXPECT_EQ(log.count(sent), 1) << "one request, not two";
+    controller->requestGateway();
+    EXPECT_EQ(log.count(sent), 1) << "the answer is still out";
+    ASSERT_TRUE(runFramesUntil([&] { return log.startingWith(failed).size() >= 2; }));
+    updatetest::pumpFor(300);
+    runFrames(5);
+    EXPECT_EQ(log.startingWith(failed).size(), 2u) << "one answer";
+    int alerts = 0;
+    for (Node* child : controller->layoutRoot->getChildren())
+        if (findLabel(child, gwerr_net)) ++alerts;
+    EXPECT_EQ(alerts, 1) << "one alert for the one check";
+
+    // That check ended with its alert: the new alert's button asks again.
+    click(findButton(findLabel(updateScene.scene, gwerr_net)->getParent()));
+    EXPECT_EQ(log.count(sent), 2);
+    ASSERT_TRUE(runFramesUntil([&] { return log.startingWith(failed).size() == 3; }));
+    runFrames(1);
+
+    // While an updater runs, a retry starts nothing and leaves its progress alone.
+    controller->resUpdater = new ResUpdater(controller, "http://127.0.0.1:1/res/list.json");
+    updateScene.statusLabel->setString("au_update 37%");
+    controller->requestGateway();
+    EXPECT_EQ(log.count(sent), 2);
+    EXPECT_EQ(updateScene.statusLabel->getString(), "au_update 37%");
+    controller->onNoUpdate();
+    EXPECT_EQ(controller->resUpdater, nullptr);
+}
+
 long waitedMs(const std::string& line) {
     std::smatch m;
     static const std::regex rx(R"(^\[ZAVU\] GET gateway sau khi cho lam nong TLS (\d+) ms \((.*)\)$)");

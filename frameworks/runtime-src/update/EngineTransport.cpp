@@ -7,6 +7,7 @@
 #include "network/HttpRequest.h"
 #include "network/HttpResponse.h"
 #include "update/Md5.h"
+#include "update/UpdateAnswerLimit.h"
 
 #include <curl/curl.h>
 
@@ -69,6 +70,7 @@ public:
         HttpRequest* request = new HttpRequest();
         request->setUrl(url);
         request->setRequestType(HttpRequest::Type::GET);
+        request->setMaxResponseBytes(kMaxUpdateAnswerBytes);
         request->setResponseCallback([onAnswer](HttpClient*, HttpResponse* response) {
             ListAnswer answer;
             answer.succeed = response->isSucceed();

@@ -42,11 +42,6 @@ std::string packageFileKey(const std::string& name) {
     }
 }
 
-// The 32-bit total wraps as a 32-bit sum would, without signed overflow.
-int addWrapping(int a, int b) {
-    return static_cast<int>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
 }  // namespace
 
 SerialRecord parseSerialRecord(const std::string& text) {
@@ -83,7 +78,9 @@ bool isSafeRelativeName(const std::string& name) {
 ListResult evaluateResList(const std::string& body, const std::string& sign, int realSerial) {
     ListResult result;
     rapidjson::Document doc(nullptr, kParseStackBytes);
-    doc.Parse(body.c_str());  // as the engine reads a body: up to its first NUL, a BOM is an error
+    // As the engine reads a body: up to its first NUL, a BOM is an error.
+    // Iterative: the recursive parser runs out of stack on a hostile depth.
+    doc.Parse<rapidjson::kParseIterativeFlag>(body.c_str());
     if (doc.HasParseError()) {
         result.verdict = ListVerdict::NotJson;
         result.parseError = static_cast<int>(doc.GetParseError());
@@ -122,7 +119,7 @@ ListResult evaluateResList(const std::string& body, const std::string& sign, int
         if (sn <= realSerial) continue;
         const int size = item[3].GetInt();
         result.files.emplace_back(sn, item[1].GetString(), item[2].GetString(), size);
-        result.totalBytes = addWrapping(result.totalBytes, size);
+        result.totalBytes += size;
     }
     result.verdict = ListVerdict::Queue;
     return result;

@@ -4,6 +4,7 @@
 
 #include "update/FileEntry.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,7 @@ struct ListResult {
     bool hasItems = false;
     int remoteSerial = 0;  // serial of the last item; 0 for an empty list
     std::vector<FileEntry> files;
-    int totalBytes = 0;
+    int64_t totalBytes = 0;  // 64-bit: many packages add up past 4 GiB
 };
 
 ListResult evaluateResList(const std::string& body, const std::string& sign, int realSerial);

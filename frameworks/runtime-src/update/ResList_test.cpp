@@ -58,6 +58,8 @@ TEST(ResList, NameSafety) {
 
 TEST(ResList, Verdicts) {
     const std::string md5 = "0123456789ABCDEF0123456789ABCDEF";
+    // Deeper than a recursive parser's frames fit on the main thread's stack.
+    const std::string open(40000, '['), close(40000, ']');
     auto item = [&](int sn, const char* name = "p.zip", int size = 10) {
         return "[" + std::to_string(sn) + ",\"" + name + "\",\"" + md5 + "\"," + std::to_string(size) + "]";
     };
@@ -71,6 +73,9 @@ TEST(ResList, Verdicts) {
         {"", 0, ListVerdict::NotJson, 0, 0},
         {"not json", 0, ListVerdict::NotJson, 0, 0},
         {"[1,2]", 0, ListVerdict::FormatError, 0, 0},                                    // root not an object
+        {open, 0, ListVerdict::NotJson, 0, 0},
+        {open + close, 0, ListVerdict::FormatError, 0, 0},
+        {"{\"sign\":\"vx\",\"xlist\":[" + open + close + "]}", 0, ListVerdict::FormatError, 0, 0},
         {"{\"xlist\":[]}", 0, ListVerdict::FormatError, 0, 0},                           // no sign
         {"{\"sign\":\"vx\"}", 0, ListVerdict::FormatError, 0, 0},                        // no xlist
         {"{\"sign\":\"vx\",\"xlist\":{}}", 0, ListVerdict::FormatError, 0, 0},
@@ -118,6 +123,17 @@ TEST(ResList, QueueKeepsListOrderAndSumsSizes) {
     EXPECT_EQ(r.files[1].name, "c.zip");
     EXPECT_EQ(r.files[1].md5, "m3");  // kept as given: a lower-case MD5 later never matches
     EXPECT_EQ(r.totalBytes, 500);
+}
+
+// The sizes of the queue add up past what 32 bits hold (no data is needed
+// for the sum: the list's sizes are never compared with the files).
+TEST(ResList, TotalPastFourGiBIsKeptWhole) {
+    const ListResult r = evaluateResList("{\"sign\":\"vx\",\"xlist\":[[1,\"a.zip\",\"M1\",2000000000],"
+                                         "[2,\"b.zip\",\"M2\",2147483647],[3,\"c.zip\",\"M3\",1500000000]]}",
+                                         "vx", 0);
+    ASSERT_EQ(r.verdict, ListVerdict::Queue);
+    ASSERT_EQ(r.files.size(), 3u);
+    EXPECT_EQ(r.totalBytes, 5647483647LL);
 }
 
 TEST(ResList, ParseErrorCodeIsTheLibrarys) {

@@ -68,7 +68,7 @@ private:
     int localSerial = 0;  // copied into the run when the downloads start
     int remoteSerial = 0;
     std::vector<FileEntry> files;
-    int totalBytes = 0;
+    int64_t totalBytes = 0;
 
     std::shared_ptr<UpdateTransport> transport;
     std::shared_ptr<int> aliveToken;

@@ -11,7 +11,8 @@ public:
     virtual ~ResUpdaterDelegate() {}
     virtual void onNoUpdate() = 0;
     virtual void onUpdateFinished() = 0;
-    virtual void onProgress(int totalBytes, int doneBytes) = 0;
+    // 64-bit: the packages of a run can add up past what 32 bits hold.
+    virtual void onProgress(int64_t totalBytes, int64_t doneBytes) = 0;
     virtual void onError(int eid, const std::string& msg) = 0;
     virtual void onUnzipProgress(int zipIndex, int zipCount, int entriesDone, int entriesTotal, int64_t bytesDone,
                                  int64_t bytesTotal) {}

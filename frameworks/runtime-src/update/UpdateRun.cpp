@@ -73,7 +73,7 @@ void UpdateRun::reportProgress() {
         }
     }
     done = std::min<int64_t>(done, totalBytes);
-    delegate->onProgress(totalBytes, static_cast<int>(done));
+    delegate->onProgress(totalBytes, done);
 
     int zipIndex, entriesDone, entriesTotal;
     const int zipCount = static_cast<int>(files.size());

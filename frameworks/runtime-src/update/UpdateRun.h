@@ -41,7 +41,7 @@ struct UpdateRun : std::enable_shared_from_this<UpdateRun> {
     std::string baseUrl;
     std::string sign;
     int connectTimeout = 0;
-    int totalBytes = 0;
+    int64_t totalBytes = 0;
     std::string resourcesDir;
     std::string downloadsDir;
 

@@ -67,7 +67,9 @@ void applyLanguageTable(const rapidjson::Value& table) {
 
 void loadLanguageTable(const std::string& jsonText, const std::string& systemLanguageCode) {
     rapidjson::Document document;
-    document.Parse(jsonText.c_str());  // up to a NUL; a byte-order mark is an error (3)
+    // Up to a NUL; a byte-order mark is an error (3). Iterative: the
+    // recursive parser runs out of stack on a hostile depth of arrays.
+    document.Parse<rapidjson::kParseIterativeFlag>(jsonText.c_str());
     if (document.HasParseError()) {
         log("lang.json jsonerr: %d", static_cast<int>(document.GetParseError()));
         return;

@@ -11,6 +11,10 @@ using autoupdatetest::TextsSnapshot;
 
 namespace {
 
+// Deeper than a recursive parser's frames fit on the main thread's stack.
+constexpr size_t kDeep = 40000;
+const std::string kOpenArrays(kDeep, '[');
+
 const std::map<std::string, std::string*> kTexts = {
     {"au_checkupdate", &au_checkupdate}, {"au_update", &au_update},     {"reserr_0", &reserr_0},
     {"reserr_1_0", &reserr_1_0},         {"reserr_1_1", &reserr_1_1},   {"reserr_2", &reserr_2},
@@ -79,6 +83,9 @@ TEST_F(UpdateTexts, ChoiceOfTheTable) {
         {"root an array", R"([{"alert_title":"A"}])", "vi", "alert_title", "alert_retry"},
         {"root a string", R"("alert_title")", "vi", "alert_title", "alert_retry"},
         {"unknown members ignored", R"({"vi":{"other":"x","alert_title":"V"}})", "vi", "V", "alert_retry"},
+        {"root nested deeply", kOpenArrays + std::string(kDeep, ']'), "vi", "alert_title", "alert_retry"},
+        {"member nested deeply", R"({"en":)" + kOpenArrays + std::string(kDeep, ']') + R"(,"vi":{"alert_title":"V"}})",
+         "vi", "V", "alert_retry"},
     };
     for (const auto& c : cases) {
         TextsSnapshot keep;
@@ -108,7 +115,7 @@ TEST_F(UpdateTexts, UnreadableTableKeepsTheTexts) {
         std::string json;
         int code;
     } cases[] = {{"", 1}, {" \t\r\n", 1}, {R"({"alert_title":"A"} {})", 2}, {"{alert_title}", 4},
-                 {"\xEF\xBB\xBF{}", 3}};
+                 {"\xEF\xBB\xBF{}", 3}, {kOpenArrays, 3}};
     for (const auto& c : cases) {
         TextsSnapshot keep;
         LogCapture log;

@@ -9,8 +9,9 @@
 //
 // Per transfer: connect time-out (default 30 s), whole-transfer time-out
 // (default 60 s), no signals, every encoding curl can decode, redirects
-// followed for GET and DELETE only. Without a CA file the peer and host name
-// are not verified; with one, both are, against that file.
+// followed for GET and DELETE only. Without a CA the peer and host name are
+// not verified; with a CA file or a bundle's bytes, both are, against it.
+// A request may cap its body (HttpRequest::setMaxResponseBytes).
 //
 // The host must have called curl_global_init before the first send; the
 // client never calls it (it is not safe while other threads are in curl).
@@ -20,6 +21,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -43,9 +45,15 @@ public:
     int getTimeoutForConnect();
     void setTimeoutForRead(int value);
     int getTimeoutForRead();
-    // "" (the default): no verification.
+    // "" (the default): no verification. Otherwise the peer and the host name
+    // are verified against this CA file (opened by libcurl through its ANSI path).
     void setSSLVerification(const std::string& caFile);
     const std::string getSSLVerification();
+    // The peer and the host name verified against a CA bundle given as its
+    // bytes (CURLOPT_CAINFO_BLOB), for a bundle that no ANSI path can name; an
+    // empty pem verifies against libcurl's own CA store. Replaces the CA file
+    // (getSSLVerification then gives ""), as setSSLVerification replaces this.
+    void setSSLVerificationBundle(const std::string& pem);
     // Cookie file used for reading and writing; "" for none.
     void enableCookies(const char* cookieFile);
     const std::string getCookieFilename();
@@ -53,7 +61,10 @@ public:
     struct Settings {
         int connectTimeoutSec;
         int readTimeoutSec;
+        bool verifyPeer;  // peer and host name
         std::string caFile;
+        // The bundle's bytes when no caFile is given (shared: never copied per request).
+        std::shared_ptr<const std::string> caPem;
         std::string cookieFile;
     };
 

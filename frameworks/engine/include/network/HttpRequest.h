@@ -53,6 +53,11 @@ public:
     void setResponseCallback(const ccHttpRequestCallback& callback) { _callback = callback; }
     const ccHttpRequestCallback& getCallback() const { return _callback; }
 
+    // The most body bytes the answer may bring; a longer body ends the
+    // transfer as a failure (code -1). 0, the default: no limit.
+    void setMaxResponseBytes(std::size_t bytes) { _maxResponseBytes = bytes; }
+    std::size_t getMaxResponseBytes() const { return _maxResponseBytes; }
+
     // Whole header lines, "Name: value".
     void setHeaders(const std::vector<std::string>& headers) { _headers = headers; }
     const std::vector<std::string>& getHeaders() const { return _headers; }
@@ -65,6 +70,7 @@ private:
     void* _userData = nullptr;
     ccHttpRequestCallback _callback;
     std::vector<std::string> _headers;
+    std::size_t _maxResponseBytes = 0;
 };
 
 } // namespace network

@@ -56,6 +56,7 @@ HttpClient* HttpClient::getInstance() {
 HttpClient::HttpClient() {
     _settings.connectTimeoutSec = kDefaultConnectTimeoutSec;
     _settings.readTimeoutSec = kDefaultReadTimeoutSec;
+    _settings.verifyPeer = false;
 }
 
 HttpClient::Settings HttpClient::snapshotSettings() {
@@ -88,6 +89,16 @@ int HttpClient::getTimeoutForRead() {
 void HttpClient::setSSLVerification(const std::string& caFile) {
     std::lock_guard<std::mutex> lock(_settingsMutex);
     _settings.caFile = caFile;
+    _settings.caPem.reset();
+    _settings.verifyPeer = !caFile.empty();
+}
+
+void HttpClient::setSSLVerificationBundle(const std::string& pem) {
+    auto bytes = std::make_shared<const std::string>(pem);
+    std::lock_guard<std::mutex> lock(_settingsMutex);
+    _settings.caFile.clear();
+    _settings.caPem = std::move(bytes);
+    _settings.verifyPeer = true;
 }
 
 const std::string HttpClient::getSSLVerification() {

@@ -23,6 +23,25 @@ size_t appendBytes(char* data, size_t size, size_t count, void* userdata) {
     return bytes;
 }
 
+// The body, and the request's cap on it (0: none).
+struct BodySink {
+    std::vector<char>* out;
+    std::size_t maxBytes;
+    bool overCap;
+};
+
+// Counts the decoded bytes, whatever the server announced: returning short
+// ends the transfer (CURLE_WRITE_ERROR) before the body outgrows the cap.
+size_t appendBody(char* data, size_t size, size_t count, void* userdata) {
+    auto* sink = static_cast<BodySink*>(userdata);
+    const size_t bytes = size * count;
+    if (sink->maxBytes != 0 && bytes > sink->maxBytes - sink->out->size()) {
+        sink->overCap = true;
+        return 0;
+    }
+    return appendBytes(data, size, count, sink->out);
+}
+
 // Collects the first failing option instead of checking each call inline.
 class Options {
 public:
@@ -63,13 +82,22 @@ void performTransfer(const HttpRequest& request, const HttpClient::Settings& set
     o.set(CURLOPT_CONNECTTIMEOUT, static_cast<long>(settings.connectTimeoutSec));
     o.set(CURLOPT_NOSIGNAL, 1L);
     o.set(CURLOPT_ACCEPT_ENCODING, "");
-    if (settings.caFile.empty()) {
+    // The settings outlive the transfer, so libcurl may read the bundle in place.
+    curl_blob caBlob{};
+    if (!settings.verifyPeer) {
         o.set(CURLOPT_SSL_VERIFYPEER, 0L);
         o.set(CURLOPT_SSL_VERIFYHOST, 0L);
     } else {
         o.set(CURLOPT_SSL_VERIFYPEER, 1L);
         o.set(CURLOPT_SSL_VERIFYHOST, 2L);
-        o.set(CURLOPT_CAINFO, settings.caFile.c_str());
+        if (!settings.caFile.empty()) {
+            o.set(CURLOPT_CAINFO, settings.caFile.c_str());
+        } else if (settings.caPem && !settings.caPem->empty()) {
+            caBlob.data = const_cast<char*>(settings.caPem->data());
+            caBlob.len = settings.caPem->size();
+            caBlob.flags = CURL_BLOB_NOCOPY;
+            o.set(CURLOPT_CAINFO_BLOB, &caBlob);
+        }
     }
     if (!settings.cookieFile.empty()) {
         o.set(CURLOPT_COOKIEFILE, settings.cookieFile.c_str());
@@ -81,10 +109,12 @@ void performTransfer(const HttpRequest& request, const HttpClient::Settings& set
         if (!headers.append(line.c_str())) return fail(response, "out of memory for the request headers");
     if (headers.get()) o.set(CURLOPT_HTTPHEADER, headers.get());
 
-    std::vector<char>* body = response->getResponseData();
     std::vector<char>* head = response->getResponseHeader();
-    o.set(CURLOPT_WRITEFUNCTION, &appendBytes);
-    o.set(CURLOPT_WRITEDATA, static_cast<void*>(body));
+    BodySink body{response->getResponseData(), request.getMaxResponseBytes(), false};
+    o.set(CURLOPT_WRITEFUNCTION, &appendBody);
+    o.set(CURLOPT_WRITEDATA, static_cast<void*>(&body));
+    // An announced length over the cap fails before any byte of the body.
+    if (body.maxBytes != 0) o.set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(body.maxBytes));
     o.set(CURLOPT_HEADERFUNCTION, &appendBytes);
     o.set(CURLOPT_HEADERDATA, static_cast<void*>(head));
 
@@ -119,6 +149,10 @@ void performTransfer(const HttpRequest& request, const HttpClient::Settings& set
     if (o.result() != CURLE_OK) return fail(response, curl_easy_strerror(o.result()));
 
     const CURLcode rc = curl_easy_perform(curl.get());
+    if (body.overCap || rc == CURLE_FILESIZE_EXCEEDED) {
+        const std::string tooLarge = "response larger than " + std::to_string(body.maxBytes) + " bytes";
+        return fail(response, tooLarge.c_str());
+    }
     if (rc != CURLE_OK) return fail(response, errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc));
 
     long code = -1;
