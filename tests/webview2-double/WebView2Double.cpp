@@ -88,6 +88,9 @@ HWND postWindow() {
     return gPostWindow;
 }
 
+// Completions held back until WV2D_DeliverHeld.
+std::deque<std::function<void()>> gHeldBack;
+
 void deliver(std::function<void()> task) {
     if (!gScript.posted) {
         task();
@@ -492,7 +495,7 @@ public:
         auto held = std::make_shared<Held<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>>();
         held->set(handler);
         AddRef();  // the environment lives until its controller is handed out
-        deliver([this, held, outcome, hr] {
+        auto complete = [this, held, outcome, hr] {
             Controller* controller = nullptr;
             HRESULT code = S_OK;
             if (outcome == WV2D_CONTROLLER_FAIL_LATER)
@@ -503,7 +506,11 @@ public:
             if (controller) controller->Release();
             held->reset();
             Release();
-        });
+        };
+        if (outcome == WV2D_CONTROLLER_HOLD)
+            gHeldBack.push_back(complete);
+        else
+            deliver(complete);
         return S_OK;
     }
 };
@@ -527,12 +534,17 @@ WV2D_EXPORT HRESULT STDMETHODCALLTYPE CreateCoreWebView2EnvironmentWithOptions(
     if (outcome == WV2D_ENV_FAIL_AT_ONCE) return hr;
     auto held = std::make_shared<Held<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>>();
     held->set(handler);
-    deliver([held, outcome, hr] {
-        Environment* environment = outcome == WV2D_ENV_SUCCEED ? new Environment() : nullptr;
+    auto complete = [held, outcome, hr] {
+        const bool succeed = outcome == WV2D_ENV_SUCCEED || outcome == WV2D_ENV_HOLD;
+        Environment* environment = succeed ? new Environment() : nullptr;
         held->get()->Invoke(outcome == WV2D_ENV_FAIL_LATER ? hr : S_OK, environment);
         if (environment) environment->Release();
         held->reset();
-    });
+    };
+    if (outcome == WV2D_ENV_HOLD)
+        gHeldBack.push_back(complete);
+    else
+        deliver(complete);
     return S_OK;
 }
 #endif
@@ -570,6 +582,16 @@ WV2D_EXPORT void WV2D_SetCanGoBack(BOOL value, HRESULT hr) {
 }
 WV2D_EXPORT void WV2D_SetRefuseNewWindow(int refuse) { gScript.refuseNewWindow = refuse != 0; }
 WV2D_EXPORT int WV2D_PendingPosts(void) { return static_cast<int>(gPosted.size()); }
+WV2D_EXPORT int WV2D_DeliverHeld(void) {
+    int delivered = 0;
+    while (!gHeldBack.empty()) {
+        std::function<void()> task = std::move(gHeldBack.front());
+        gHeldBack.pop_front();
+        task();
+        ++delivered;
+    }
+    return delivered;
+}
 WV2D_EXPORT int WV2D_LogSize(void) { return static_cast<int>(gRecords.log.size()); }
 WV2D_EXPORT int WV2D_LogEntry(int index, wchar_t* buffer, int capacity) {
     if (index < 0 || index >= static_cast<int>(gRecords.log.size())) return -1;

@@ -36,6 +36,7 @@ enum {
     WV2D_ENV_FAIL_AT_ONCE = 1,  // the loader entry returns hr; the handler is never called
     WV2D_ENV_FAIL_LATER = 2,    // returns S_OK; the handler gets (hr, null)
     WV2D_ENV_NULL = 3,          // returns S_OK; the handler gets (S_OK, null)
+    WV2D_ENV_HOLD = 4,          // returns S_OK; the completion waits for WV2D_DeliverHeld
 };
 
 // Controller outcomes (WV2D_ScriptController).
@@ -45,6 +46,7 @@ enum {
     WV2D_CONTROLLER_FAIL_LATER = 2,    // the handler gets (hr, null)
     WV2D_CONTROLLER_NULL = 3,          // the handler gets (S_OK, null)
     WV2D_CONTROLLER_WITHOUT_VIEW = 4,  // a controller whose get_CoreWebView2 gives null
+    WV2D_CONTROLLER_HOLD = 5,          // the completion waits for WV2D_DeliverHeld
 };
 
 // Bits of WV2D_RaiseNewWindowRequested's answer.
@@ -68,6 +70,9 @@ typedef void (*WV2D_SetCanGoBackFn)(BOOL value, HRESULT hr);
 // put_NewWindow answers E_INVALIDARG, as the runtime does for a view it will not take.
 typedef void (*WV2D_SetRefuseNewWindowFn)(int refuse);
 typedef int (*WV2D_PendingPostsFn)(void);
+// Delivers the completions held back (WV2D_*_HOLD), each as a success, in the
+// order they were asked for; returns how many. A runtime that answers late.
+typedef int (*WV2D_DeliverHeldFn)(void);
 typedef int (*WV2D_LogSizeFn)(void);
 // Copies entry index into buffer (NUL-terminated, cut to capacity); returns its full length, -1 past the end.
 typedef int (*WV2D_LogEntryFn)(int index, wchar_t* buffer, int capacity);
@@ -97,6 +102,7 @@ struct WebView2DoubleApi {
     WV2D_SetCanGoBackFn setCanGoBack = nullptr;
     WV2D_SetRefuseNewWindowFn setRefuseNewWindow = nullptr;
     WV2D_PendingPostsFn pendingPosts = nullptr;
+    WV2D_DeliverHeldFn deliverHeld = nullptr;
     WV2D_LogSizeFn logSize = nullptr;
     WV2D_LogEntryFn logEntry = nullptr;
     WV2D_BrowserFolderFn browserFolder = nullptr;
@@ -119,6 +125,7 @@ struct WebView2DoubleApi {
                find(m, "WV2D_ScriptController", scriptController) && find(m, "WV2D_SetDelivery", setDelivery) &&
                find(m, "WV2D_SetAutoNavigation", setAutoNavigation) && find(m, "WV2D_SetCanGoBack", setCanGoBack) &&
                find(m, "WV2D_SetRefuseNewWindow", setRefuseNewWindow) && find(m, "WV2D_PendingPosts", pendingPosts) &&
+               find(m, "WV2D_DeliverHeld", deliverHeld) &&
                find(m, "WV2D_LogSize", logSize) && find(m, "WV2D_LogEntry", logEntry) &&
                find(m, "WV2D_BrowserFolder", browserFolder) && find(m, "WV2D_UserDataFolder", userDataFolder) &&
                find(m, "WV2D_EnvironmentCalls", environmentCalls) && find(m, "WV2D_ParentWindow", parentWindow) &&

@@ -105,9 +105,9 @@ bool isTelegramLink(const std::wstring& uri) {
 
 // Handlers are registered with the runtime through one of these: it makes the
 // object, hands it over and drops the maker's reference, whatever the result.
-template <typename Handler, typename Register>
-HRESULT handOver(Register&& registerWith) {
-    ComPtr<Handler> handler(new (std::nothrow) Handler());  // the maker's one reference
+template <typename Handler, typename Register, typename... Args>
+HRESULT handOver(Register&& registerWith, Args... args) {
+    ComPtr<Handler> handler(new (std::nothrow) Handler(args...));  // the maker's one reference
     if (!handler) return E_OUTOFMEMORY;
     return registerWith(handler.get());
 }
@@ -205,36 +205,37 @@ public:
     }
 };
 
-// The web view could not be made: a waiting login gets its one (empty)
-// answer, and the window goes so that a later opening starts over.
-void giveUpCreation() {
+// A completion of a creation that was given up (too late, or its window went)
+// is not used: a controller it brings is closed, and WebView2 releases it.
+bool belongsToCurrentCreation(unsigned serial) {
+    const WebWindow& s = gWebWindow;
+    return s.creating && serial == s.creationSerial;
+}
+
+void endCreation() {
     WebWindow& s = gWebWindow;
     s.creating = false;
-    std::function<void(const std::wstring&)> callback = std::move(s.pendingCallback);
-    s.pendingCallback = nullptr;
-    const bool wasLogin = s.intercepting;
-    s.intercepting = false;
-    // Destroyed before the answer, so that a reopening from the game's
-    // callback gets a fresh window instead of the dying one.
-    if (s.window) ::DestroyWindow(s.window);
-    if (wasLogin && callback) callback(std::wstring());
+    if (s.window) ::KillTimer(s.window, kCreationTimerId);
 }
 
 class ControllerHandler : public ComCallback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> {
 public:
+    explicit ControllerHandler(unsigned creationSerial) : creationSerial_(creationSerial) {}
+
     HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, ICoreWebView2Controller* controller) override {
         return guarded([&] {
             WebWindow& s = gWebWindow;
+            if (!belongsToCurrentCreation(creationSerial_) || !s.window) {
+                // Given up already, or the window went (with the game window)
+                // while the controller was made.
+                if (controller) controller->Close();
+                return;
+            }
             if (FAILED(errorCode) || !controller) {
                 giveUpCreation();
                 return;
             }
-            s.creating = false;
-            if (!s.window) {
-                // The window went (with the game window) while the controller was made.
-                controller->Close();
-                return;
-            }
+            endCreation();
             s.controller = ComPtr<ICoreWebView2Controller>::retain(controller);
             ICoreWebView2* view = nullptr;
             if (FAILED(controller->get_CoreWebView2(&view))) view = nullptr;
@@ -256,28 +257,40 @@ public:
             return;
         });
     }
+
+private:
+    const unsigned creationSerial_;
 };
 
 class EnvHandler : public ComCallback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> {
 public:
+    explicit EnvHandler(unsigned creationSerial) : creationSerial_(creationSerial) {}
+
     HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, ICoreWebView2Environment* environment) override {
         return guarded([&] {
             WebWindow& s = gWebWindow;
+            // A late environment is only borrowed here: not keeping it releases it.
+            if (!belongsToCurrentCreation(creationSerial_)) return;
             if (SUCCEEDED(errorCode) && environment && s.window) {
-                const HRESULT hr = handOver<ControllerHandler>([&](ControllerHandler* h) {
-                    return environment->CreateCoreWebView2Controller(s.window, h);
-                });
+                const unsigned serial = creationSerial_;
+                const HRESULT hr = handOver<ControllerHandler>(
+                    [&](ControllerHandler* h) { return environment->CreateCoreWebView2Controller(s.window, h); },
+                    serial);
                 if (SUCCEEDED(hr)) return;
             }
             giveUpCreation();
             return;
         });
     }
+
+private:
+    const unsigned creationSerial_;
 };
 
 }  // namespace
 }  // namespace zavu
 
-webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* newEnvironmentHandler() {
-    return new (std::nothrow) zavu::EnvHandler();
+webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* newEnvironmentHandler(
+    unsigned creationSerial) {
+    return new (std::nothrow) zavu::EnvHandler(creationSerial);
 }

@@ -78,6 +78,7 @@ void WebWindowTest::SetUp() {
 }
 
 void WebWindowTest::TearDown() {
+    gWebWindow.creationLimitMs = kWebViewCreationLimitMs;
     destroyGameWindow();
     // A window opened after the game window went has no owner to take it along.
     if (gWebWindow.window && !::IsWindow(gWebWindow.parentWindow)) ::DestroyWindow(gWebWindow.window);
