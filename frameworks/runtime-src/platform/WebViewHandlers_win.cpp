@@ -7,13 +7,15 @@
 // so WebView2 holds the only one. No handler is ever removed: they go with the
 // view and controller when the window is destroyed. Every Invoke returns S_OK
 // and lets nothing escape.
+#include "platform/ShellLinks.h"
 #include "platform/WebWindowState.h"
 
 #include "proj.win32/TextConversion.h"
 
+#include "base/CCConsole.h"
+
 #include <objbase.h>
 
-#include <cwctype>
 #include <new>
 #include <utility>
 
@@ -89,18 +91,9 @@ bool startsWith(const std::wstring& text, const std::wstring& prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// http or https, in any letter case (URI schemes are case-insensitive).
-bool isWebScheme(const std::wstring& uri) {
-    const std::wstring::size_type colon = uri.find(L':');
-    if (colon == std::wstring::npos) return false;
-    std::wstring scheme = uri.substr(0, colon);
-    for (wchar_t& c : scheme) c = static_cast<wchar_t>(std::towlower(c));
-    return scheme == L"http" || scheme == L"https";
-}
-
 bool isTelegramLink(const std::wstring& uri) {
     static const std::wstring webLink = L"//" + utf8ToWide(TELEGRAM_WEB_DOMAIN) + L"/";
-    return startsWith(uri, L"tg:") || uri.find(webLink) != std::wstring::npos;
+    return isTelegramSchemeLink(uri) || uri.find(webLink) != std::wstring::npos;
 }
 
 // Handlers are registered with the runtime through one of these: it makes the
@@ -136,10 +129,15 @@ public:
 
             if (isTelegramLink(uri)) {
                 args->put_Cancel(TRUE);
-                // Only a Telegram scheme or a web address goes to the shell; any
+                // Only a Telegram scheme or a web address goes to the shell, and
+                // only when nothing in it can add to the handler's arguments; any
                 // other scheme that happens to carry the domain is just refused.
-                if (startsWith(uri, L"tg:") || isWebScheme(uri))
+                const ShellLinkVerdict verdict = checkShellLink(uri);
+                if (verdict == ShellLinkVerdict::Allowed)
                     ::ShellExecuteW(nullptr, L"open", uri.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                else
+                    cocos2d::log("[ZAVU] web view: tu choi lien ket Telegram (%s, %u ky tu)",
+                                 shellLinkRefusal(verdict), static_cast<unsigned>(uri.size()));
             }
             return;
         });
