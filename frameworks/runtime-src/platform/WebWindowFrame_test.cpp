@@ -233,63 +233,7 @@ TEST_F(WebWindowFrame, HoverAndPressRepaintOnlyOnChange) {
 // ---- pixels ----
 
 namespace {
-
-struct Rgb {
-    int r, g, b;
-};
-
-Rgb lerp(unsigned top, unsigned bottom, double t) {
-    auto channel = [t](unsigned a, unsigned b, int shift) {
-        const int x = static_cast<int>((a >> shift) & 0xFF), y = static_cast<int>((b >> shift) & 0xFF);
-        return static_cast<int>(x + (y - x) * t + 0.5);
-    };
-    return Rgb{channel(top, bottom, 16), channel(top, bottom, 8), channel(top, bottom, 0)};
-}
-
-// A 32-bit memory surface to paint into and read back.
-class Surface {
-public:
-    Surface(int w, int h) : w_(w), h_(h) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc_ = ::CreateCompatibleDC(nullptr);
-        bitmap_ = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        old_ = ::SelectObject(dc_, bitmap_);
-        for (int i = 0; i < w * h; ++i) bits_[i] = 0x00FF00FF;  // magenta: not painted
-    }
-    ~Surface() {
-        ::SelectObject(dc_, old_);
-        ::DeleteObject(bitmap_);
-        ::DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
-    Rgb at(int x, int y) const {
-        const unsigned p = bits_[y * w_ + x];
-        return Rgb{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
-    }
-
-private:
-    int w_, h_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
-    unsigned* bits_ = nullptr;
-};
-
-::testing::AssertionResult closeTo(const Rgb& got, const Rgb& want, int tolerance) {
-    if (std::abs(got.r - want.r) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
-        std::abs(got.b - want.b) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got " << got.r << "," << got.g << "," << got.b << " want " << want.r
-                                         << "," << want.g << "," << want.b;
-}
-
 constexpr int kTolerance = 10;
-
 }  // namespace
 
 TEST_F(WebWindowFrame, ToolbarStripGradientAndBottomLine) {

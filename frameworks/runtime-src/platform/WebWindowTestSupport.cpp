@@ -119,6 +119,46 @@ std::wstring WebWindowTest::lastNavigation(const std::vector<std::wstring>& line
     return std::wstring();
 }
 
+Rgb lerp(unsigned top, unsigned bottom, double t) {
+    auto channel = [t](unsigned a, unsigned b, int shift) {
+        const int x = static_cast<int>((a >> shift) & 0xFF), y = static_cast<int>((b >> shift) & 0xFF);
+        return static_cast<int>(x + (y - x) * t + 0.5);
+    };
+    return Rgb{channel(top, bottom, 16), channel(top, bottom, 8), channel(top, bottom, 0)};
+}
+
+::testing::AssertionResult closeTo(const Rgb& got, const Rgb& want, int tolerance) {
+    if (std::abs(got.r - want.r) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
+        std::abs(got.b - want.b) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "got " << got.r << "," << got.g << "," << got.b << " want " << want.r
+                                         << "," << want.g << "," << want.b;
+}
+
+Surface::Surface(int w, int h) : w_(w), h_(h) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    dc_ = ::CreateCompatibleDC(nullptr);
+    bitmap_ = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = ::SelectObject(dc_, bitmap_);
+    for (int i = 0; i < w * h; ++i) bits_[i] = 0x00FF00FF;  // magenta: not painted
+}
+
+Surface::~Surface() {
+    ::SelectObject(dc_, old_);
+    ::DeleteObject(bitmap_);
+    ::DeleteDC(dc_);
+}
+
+Rgb Surface::at(int x, int y) const {
+    const unsigned p = bits_[y * w_ + x];
+    return Rgb{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
+}
+
 std::wstring userSite() { return L"https://" + utf8ToWide(USER_SITE_HOST); }
 std::string userSiteUtf8() { return std::string("https://") + USER_SITE_HOST; }
 
