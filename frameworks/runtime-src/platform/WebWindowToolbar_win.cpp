@@ -154,14 +154,23 @@ bool installedFallbackFamily(FontFamily& family) {
 // GDI+'s generic sans-serif; else any installed family. Under wine without
 // its own fonts the message font ("MS Shell Dlg", Tahoma) and the generic
 // family (Microsoft Sans Serif, Tahoma) may all be missing, while the
-// system's fonts are there.
+// system's fonts are there. The fallback found is remembered by name, so a
+// repaint does not search the installed fonts again.
 bool buttonFontFamily(FontFamily& family) {
-    for (const std::wstring& face : {messageFontFace(), std::wstring(L"Segoe UI")}) {
-        if (!face.empty() && gp::GdipCreateFontFamilyFromName(face.c_str(), nullptr, family.out()) == Gdiplus::Ok)
-            return true;
-    }
-    if (gp::GdipGetGenericFontFamilySansSerif(family.out()) == Gdiplus::Ok) return true;
-    return installedFallbackFamily(family);
+    static std::wstring fallbackFace;  // main thread only
+    const std::wstring message = messageFontFace();
+    if (!message.empty() && gp::GdipCreateFontFamilyFromName(message.c_str(), nullptr, family.out()) == Gdiplus::Ok)
+        return true;
+    if (!fallbackFace.empty() &&
+        gp::GdipCreateFontFamilyFromName(fallbackFace.c_str(), nullptr, family.out()) == Gdiplus::Ok)
+        return true;
+    const bool found = gp::GdipCreateFontFamilyFromName(L"Segoe UI", nullptr, family.out()) == Gdiplus::Ok ||
+                       gp::GdipGetGenericFontFamilySansSerif(family.out()) == Gdiplus::Ok ||
+                       installedFallbackFamily(family);
+    if (!found) return false;
+    WCHAR name[LF_FACESIZE] = {};
+    if (gp::GdipGetFamilyName(family.get(), name, LANG_NEUTRAL) == Gdiplus::Ok) fallbackFace = name;
+    return true;
 }
 
 const wchar_t* buttonText(UINT id) {
