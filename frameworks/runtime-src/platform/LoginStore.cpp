@@ -35,10 +35,13 @@ std::string serialise(const LoginStoreMap& store) {
     return text;
 }
 
-// A line break would start another entry when the file is read back, and "="
-// in a key would move the split point.
+// A line break would start another entry when the file is read back, "=" in
+// a key would move the split point, and a NUL would cut the value short
+// wherever it is used as text (a token is sent through curl_escape).
 bool isStorableEntry(const std::string& key, const std::string& value) {
-    return key.find_first_of("\r\n=") == std::string::npos && value.find_first_of("\r\n") == std::string::npos;
+    static const char kBreaks[] = {'\r', '\n', '\0'};
+    const std::string breaks(kBreaks, sizeof kBreaks);
+    return key.find_first_of(breaks + "=") == std::string::npos && value.find_first_of(breaks) == std::string::npos;
 }
 
 bool writeBlob(const std::string& blob) {
@@ -138,7 +141,7 @@ std::string getSavedLoginValue(const char* key) {
 
 void setSavedLoginValue(const char* key, const std::string& value) {
     if (!key || !isStorableEntry(key, value)) {
-        cocos2d::log("LoginStore: bo qua khoa hoac gia tri co xuong dong (hoac '=' trong khoa)");
+        cocos2d::log("LoginStore: bo qua khoa hoac gia tri co xuong dong hay ky tu NUL (hoac '=' trong khoa)");
         return;
     }
     LoadedStore loaded = loadStore();

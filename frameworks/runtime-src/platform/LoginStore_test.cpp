@@ -142,7 +142,7 @@ TEST_F(LoginStoreTest, LineBreaksAndKeyEqualsAreRefused) {
     const Case cases[] = {
         {"tg_rt", "abc\nmethod=google"}, {"tg_rt", "abc\r"}, {"tg_rt", "\r\nx=1"},
         {"a\nmethod", "google"},         {"a\rb", "v"},      {"method=google\ntg_rt", "x"},
-        {"a=b", "v"},                    {nullptr, "v"},
+        {"a=b", "v"},                    {nullptr, "v"},  {"tg_rt", std::string("ab\0cd", 5)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key ? c.key : "(null)");

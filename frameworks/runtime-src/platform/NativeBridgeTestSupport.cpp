@@ -133,9 +133,27 @@ void scriptReloginService(const std::string& routesJson) {
     fixtureControl("PUT", "site/" + reloginSiteKey(), "{\"routes\": " + routesJson + "}");
 }
 
-std::vector<LoggedRequest> reloginRequests() {
+int fixturePort(int offset) {
+    const std::string host = PATCH_SERVER_HOST;
+    return std::stoi(host.substr(host.rfind(':') + 1)) + offset;
+}
+
+void scriptPortSite(int port, const std::string& routesJson) {
+    fixtureControl("PUT", "site/port-" + std::to_string(port), "{\"routes\": " + routesJson + "}");
+}
+
+namespace {
+std::vector<LoggedRequest> requestsOfSite(const std::string& key);
+}
+
+std::vector<LoggedRequest> reloginRequests() { return requestsOfSite(reloginSiteKey()); }
+
+std::vector<LoggedRequest> portSiteRequests(int port) { return requestsOfSite("port-" + std::to_string(port)); }
+
+namespace {
+std::vector<LoggedRequest> requestsOfSite(const std::string& key) {
     std::vector<LoggedRequest> out;
-    const std::string text = fixtureControl("GET", "log/" + reloginSiteKey());
+    const std::string text = fixtureControl("GET", "log/" + key);
     rapidjson::Document log;
     log.Parse(text.c_str());
     if (log.HasParseError() || !log.IsArray()) {
@@ -161,6 +179,7 @@ std::vector<LoggedRequest> reloginRequests() {
     }
     return out;
 }
+}  // namespace
 
 std::string jsonQuote(const std::string& text) {
     std::string out = "\"";

@@ -39,12 +39,20 @@ std::string fixtureControl(const char* method, const std::string& what, const st
 std::string reloginSiteKey();
 void scriptReloginService(const std::string& routesJson);
 
+// The fixture server's ports: base (the patch server) + offset; 1 is the user
+// site, 2 the re-login service, 3 the port whose certificate (same CA) names
+// another host, 4 the one whose certificate comes from another CA.
+int fixturePort(int offset);
+// The routes of requests that come in on a port, outside any /s/ site.
+void scriptPortSite(int port, const std::string& routesJson);
+
 struct LoggedRequest {
     std::string method, path, scheme, contentType, body;
     int status = 0;
     bool complete = false;
 };
 std::vector<LoggedRequest> reloginRequests();
+std::vector<LoggedRequest> portSiteRequests(int port);
 
 // JSON text of a string (quotes included).
 std::string jsonQuote(const std::string& text);

@@ -139,6 +139,9 @@ TEST_F(WebLoginTest, TelegramCallbackUrls) {
         {"zavu://tgdone?code=1000&userid=V%C3%A2n+A&sign=a%4&rt=%4G1", "success|V\xC3\xA2n A|a%4||V\xC3\xA2n A", "@1"},
         {"zavu://tgdone?code=1000&userid=7&timestamp=1&sign=s#frag", "success|7|s#frag|1|7", ""},
         {"zavu://tgdone/extra?code=1000&userid=7&sign=s", "success|7|s||7", ""},
+        // A token that could not be sent back whole is not saved; the login stands.
+        {"zavu://tgdone?code=1000&userid=7&sign=s&timestamp=9&rt=a%00b", "success|7|s|9|7", ""},
+        {"zavu://tgdone?code=1000&userid=7&sign=s&timestamp=9&rt=a%0D%0Amethod=x", "success|7|s|9|7", ""},
         // The prefix is compared as written.
         {"ZAVU://TGDONE?code=1000&userid=7&sign=s&rt=r", nullptr, ""},
         {"zavu://gdone?code=1000&userid=7&sign=s&rt=r", nullptr, ""},
