@@ -8,6 +8,7 @@
 #include "platform/ProtectedBlob.h"
 #include "platform/ProtectionTestSeam.h"
 #include "platform/StorageTestSupport.h"
+#include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 
@@ -15,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -180,6 +183,74 @@ TEST_F(LoginStoreTest, FileThisUserCannotReadIsKeptAsideBeforeANewStore) {
         EXPECT_EQ(unreadable, readFile(asideFile()));
         EXPECT_EQ("method=telegram\ntg_rt=abc\n", decryptedStore());
     }
+}
+
+TEST_F(LoginStoreTest, LogoutEndsTheSavedLoginEvenWhenProtectionFails) {
+    struct Case {
+        const char* name;
+        bool protectionFails;
+        std::string folderAfter;
+    };
+    const Case cases[] = {
+        {"protection works", false, "zavu_login.txt"},
+        {"protection fails", true, ""},  // the file goes: nothing is left in it to protect
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        protectionFailsForTest = false;
+        setSavedLoginValue("method", "google");
+        setSavedLoginValue("tg_rt", "tg-token");
+        setSavedLoginValue("gg_rt", "gg-token");
+        protectionFailsForTest = c.protectionFails;
+        clearSavedLoginValues({"method", "tg_rt", "gg_rt"});
+        protectionFailsForTest = false;
+        EXPECT_EQ(c.folderAfter, listFolder(folder.path()));
+        EXPECT_EQ("", getSavedLoginValue("method"));
+        EXPECT_EQ("", getSavedLoginValue("tg_rt"));
+        EXPECT_EQ("", getSavedLoginValue("gg_rt"));
+    }
+}
+
+// Holds the saved file as a scanner might: nobody else may read it, though
+// it may still be renamed or deleted.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path)
+        : handle_(::CreateFileW(utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    bool held() const { return static_cast<bool>(handle_); }
+    void release() { handle_.reset(); }
+
+private:
+    ScopedKernelHandle handle_;
+};
+
+TEST_F(LoginStoreTest, AFileThatCannotBeReadNowIsLeftAsItIs) {
+    setSavedLoginValue("method", "google");
+    setSavedLoginValue("tg_rt", "abc");
+    const std::string saved = readFile(storeFile());
+    HeldFile held(storeFile());
+    ASSERT_TRUE(held.held());
+    ASSERT_EQ("", readFile(storeFile())) << "the hold keeps readers out";
+    setSavedLoginValue("gg_rt", "new");
+    held.release();
+    EXPECT_EQ(saved, readFile(storeFile())) << "nothing was written over it";
+    EXPECT_FALSE(fileExists(asideFile())) << "nor was it taken for a damaged file";
+    EXPECT_EQ("method=google\ntg_rt=abc\n", decryptedStore());
+}
+
+TEST_F(LoginStoreTest, AFileHeldForAMomentIsReadWhenFree) {
+    setSavedLoginValue("method", "google");
+    HeldFile held(storeFile());
+    ASSERT_TRUE(held.held());
+    std::thread releaser([&held] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        held.release();
+    });
+    setSavedLoginValue("tg_rt", "abc");
+    releaser.join();
+    EXPECT_EQ("method=google\ntg_rt=abc\n", decryptedStore());
+    EXPECT_FALSE(fileExists(asideFile()));
 }
 
 TEST(LoginStoreFolder, MissingVietnameseWritableFolderIsCreatedAtTheFirstSave) {
