@@ -1,5 +1,6 @@
 #include "platform/NativeBridgeTestSupport.h"
 
+#include "platform/Base64.h"
 #include "platform/CurlOwners.h"
 #include "platform/NativeBridge.h"
 
@@ -188,6 +189,24 @@ std::string jsonQuote(const std::string& text) {
         out += c;
     }
     return out + "\"";
+}
+
+std::string base64Url(const std::string& text) {
+    std::string out = base64Encode(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+    for (char& c : out) c = c == '+' ? '-' : c == '/' ? '_' : c;
+    while (!out.empty() && out.back() == '=') out.pop_back();
+    return out;
+}
+
+std::string idToken(const std::string& payloadJson, const std::string& signature) {
+    return base64Url(R"({"alg":"RS256","typ":"JWT"})") + "." + base64Url(payloadJson) + "." + signature;
+}
+
+std::string nonceOf(const std::string& url) {
+    const size_t at = url.find("&nonce=");
+    if (at == std::string::npos) return std::string();
+    const size_t start = at + 7;
+    return url.substr(start, url.find('&', start) - start);
 }
 
 std::string executableFolder() {

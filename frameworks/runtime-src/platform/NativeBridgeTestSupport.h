@@ -57,6 +57,13 @@ std::vector<LoggedRequest> portSiteRequests(int port);
 // JSON text of a string (quotes included).
 std::string jsonQuote(const std::string& text);
 
+// base64url without padding (RFC 4648, section 5).
+std::string base64Url(const std::string& text);
+// An ID token of the JWT form: a header, the payload, and the signature text as given.
+std::string idToken(const std::string& payloadJson, const std::string& signature = "c2lnbmF0dXJl");
+// The nonce parameter of a request URL ("" when it has none).
+std::string nonceOf(const std::string& url);
+
 // "cacert.pem" beside the test executable: the fixture server's own CA, or a
 // CA that signed nothing the server presents.
 enum class Bundle { FixtureCa, OtherCa };
