@@ -19,6 +19,13 @@
 // "add_AcceleratorKeyPressed", "add_NavigationCompleted",
 // "add_NewWindowRequested", "add_NavigationStarting".
 //
+// COM rules: the loader entry refuses outside a single-threaded apartment
+// (CO_E_NOTINITIALIZED, or RPC_E_CHANGED_MODE in a multi-threaded one), as the
+// runtime does. Every handler the host hands over is queried as the runtime
+// may (its IID, IUnknown, a foreign IID, a null out pointer), and the double's
+// last Release of it must answer 0; each breach is a line of
+// WV2D_ContractViolation (cleared by WV2D_Reset).
+//
 // Counting: WV2D_LiveObjects counts the double's objects still alive
 // (environment, controllers, views, event arguments); WV2D_HeldHandlers counts
 // the host's handler references the double still holds. Both come back to 0
@@ -89,6 +96,9 @@ typedef int (*WV2D_RaiseNavigationCompletedFn)(const wchar_t* source);
 typedef int (*WV2D_RaiseNewWindowRequestedFn)(const wchar_t* uri);  // WV2D_NEWWINDOW_* bits
 typedef int (*WV2D_RaiseAcceleratorKeyFn)(int kind, UINT virtualKey);  // 1 handled, 0 not
 typedef int (*WV2D_LiveObjectsFn)(void);
+typedef int (*WV2D_ContractViolationsFn)(void);
+// Copies breach index into buffer as WV2D_LogEntry does; -1 past the end.
+typedef int (*WV2D_ContractViolationFn)(int index, wchar_t* buffer, int capacity);
 typedef int (*WV2D_HeldHandlersFn)(void);
 }
 
@@ -115,6 +125,8 @@ struct WebView2DoubleApi {
     WV2D_RaiseAcceleratorKeyFn raiseAcceleratorKey = nullptr;
     WV2D_LiveObjectsFn liveObjects = nullptr;
     WV2D_HeldHandlersFn heldHandlers = nullptr;
+    WV2D_ContractViolationsFn contractViolations = nullptr;
+    WV2D_ContractViolationFn contractViolation = nullptr;
 
     // Loads (or finds) "WebView2Loader.dll" beside the executable and looks
     // every export up; false when the module or any export is missing.
@@ -133,12 +145,20 @@ struct WebView2DoubleApi {
                find(m, "WV2D_RaiseNavigationCompleted", raiseNavigationCompleted) &&
                find(m, "WV2D_RaiseNewWindowRequested", raiseNewWindowRequested) &&
                find(m, "WV2D_RaiseAcceleratorKey", raiseAcceleratorKey) && find(m, "WV2D_LiveObjects", liveObjects) &&
-               find(m, "WV2D_HeldHandlers", heldHandlers);
+               find(m, "WV2D_HeldHandlers", heldHandlers) &&
+               find(m, "WV2D_ContractViolations", contractViolations) &&
+               find(m, "WV2D_ContractViolation", contractViolation);
     }
 
     std::vector<std::wstring> log() const {
         std::vector<std::wstring> lines;
         for (int i = 0, n = logSize(); i < n; ++i) lines.push_back(text(logEntry, i));
+        return lines;
+    }
+    // The breaches of the COM rules so far, one line each.
+    std::vector<std::wstring> violations() const {
+        std::vector<std::wstring> lines;
+        for (int i = 0, n = contractViolations(); i < n; ++i) lines.push_back(text(contractViolation, i));
         return lines;
     }
     // The folder, or "<null>" when the loader was given none.

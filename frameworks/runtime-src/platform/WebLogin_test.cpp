@@ -40,6 +40,7 @@ protected:
         // A fresh window for the next test; a login still waiting is dropped.
         if (HWND w = webWindow()) ::DestroyWindow(w);
         pump();
+        for (const std::wstring& breach : api_.violations()) ADD_FAILURE() << "COM rule broken: " << wideToUtf8(breach);
     }
 
     HWND webWindow() {

@@ -5,9 +5,12 @@
 #include "base/CCDirector.h"
 #include "proj.win32/ScopedHandle.h"
 
+#include "../../../tests/support/ImportPatch_win.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 using namespace webwindow_testing;
 
@@ -228,6 +231,47 @@ TEST_F(WebWindowFrame, HoverAndPressRepaintOnlyOnChange) {
     ASSERT_EQ(::GetCapture(), b);
     ::DestroyWindow(gWebWindow.window);
     for (const ButtonState& s : gWebWindow.buttonStates) EXPECT_EQ(s.hwnd, nullptr) << "reset on destruction";
+}
+
+namespace {
+
+// The leave notices the buttons ask for, in order.
+struct LeaveRequest {
+    DWORD flags;
+    HWND window;
+};
+std::vector<LeaveRequest> gLeaveRequests;
+testsupport::ImportPatch* gTrackPatch = nullptr;
+
+BOOL WINAPI recordTrackMouseEvent(LPTRACKMOUSEEVENT track) {
+    gLeaveRequests.push_back({track->dwFlags, track->hwndTrack});
+    return gTrackPatch->original<BOOL(WINAPI*)(LPTRACKMOUSEEVENT)>()(track);
+}
+
+}  // namespace
+
+// Hover ends when the system says the mouse left: the button must have asked
+// for that notice. The messages are sent here, so the shared cursor never moves.
+TEST_F(WebWindowFrame, HoverAsksForTheLeaveNoticeOncePerEntry) {
+    ASSERT_TRUE(createWebWindow());
+    ::ShowWindow(gWebWindow.window, SW_SHOW);
+    HWND b = gWebWindow.backButton;
+    testsupport::ImportPatch patch("user32.dll", "TrackMouseEvent", reinterpret_cast<const void*>(&recordTrackMouseEvent));
+    ASSERT_TRUE(patch.applied()) << "the program never calls TrackMouseEvent";
+    gTrackPatch = &patch;
+    gLeaveRequests.clear();
+    std::vector<size_t> afterStep;
+    for (const UINT message : {WM_MOUSEMOVE, WM_MOUSEMOVE, WM_MOUSELEAVE, WM_MOUSEMOVE}) {
+        ::SendMessageW(b, message, 0, MAKELPARAM(5, 5));
+        afterStep.push_back(gLeaveRequests.size());
+    }
+    const std::vector<LeaveRequest> requests = gLeaveRequests;
+    gTrackPatch = nullptr;
+    EXPECT_EQ(afterStep, (std::vector<size_t>{1, 1, 1, 2})) << "asked on entering, again after each leave";
+    for (const LeaveRequest& r : requests) {
+        EXPECT_EQ(r.flags, static_cast<DWORD>(TME_LEAVE));
+        EXPECT_EQ(r.window, b);
+    }
 }
 
 // ---- pixels ----

@@ -89,6 +89,7 @@ void WebWindowTest::TearDown() {
     EXPECT_FALSE(gWebWindow.webView);
     EXPECT_EQ(api.liveObjects(), 0) << "every environment, controller, view and event argument is released";
     EXPECT_EQ(api.heldHandlers(), 0) << "every handler reference is given back";
+    for (const std::wstring& breach : api.violations()) ADD_FAILURE() << "COM rule broken: " << wideToUtf8(breach);
     LocalAppDataTest::TearDown();
 }
 
