@@ -86,6 +86,27 @@ TEST_F(LoginStoreTest, SetAndGetGoThroughAProtectedFileInKeyOrder) {
     EXPECT_EQ("zavu_login.txt", listFolder(folder.path()));
 }
 
+TEST_F(LoginStoreTest, TheFileIsTheBlobWithNothingBeforeOrAfterIt) {
+    setSavedLoginValue("method", "telegram");
+    setSavedLoginValue("tg_rt", "abc");
+    const std::string text = readFile(storeFile());
+    ASSERT_EQ(text.compare(0, 8, "ZAVUDP1:"), 0) << "the prefix at the very start";
+    const std::string base64 = text.substr(8);
+    ASSERT_FALSE(base64.empty());
+    EXPECT_EQ(base64.size() % 4, 0u) << "whole groups, padded";
+    const size_t padding = base64.find('=');
+    EXPECT_EQ(base64.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"),
+              padding) << "the alphabet alone, no line end";
+    if (padding != std::string::npos) {
+        EXPECT_LE(base64.size() - padding, 2u);
+        EXPECT_EQ(base64.find_first_not_of('=', padding), std::string::npos) << "nothing after the padding";
+    }
+    // And the whole text is the blob of the store.
+    std::string plain;
+    ASSERT_EQ(1, unprotectString(text, plain));
+    EXPECT_EQ("method=telegram\ntg_rt=abc\n", plain);
+}
+
 TEST_F(LoginStoreTest, SavedFileDecryptsFromOutside) {
     setSavedLoginValue("tg_rt", "rt/with+base64=chars");
     setSavedLoginValue("method", "telegram");

@@ -346,12 +346,15 @@ TEST_F(WebLoginTest, TelegramBindingGivesTheTicketAndSavesNothing) {
     EXPECT_EQ(getSavedLoginValue("tg_rt"), "");
 }
 
-TEST_F(WebLoginTest, PayWebViewOpensTheGivenPage) {
+TEST_F(WebLoginTest, PayWebViewOpensTheGivenPageAndKeepsItsPackage) {
     EXPECT_EQ(lua_.run("return zavu_native('PlatformQolavi', 'openPayWebView', {'" + kUserSite +
                        "pay.php?u=1', 'pkg.1'})"),
               "true");
     ASSERT_FALSE(navigations().empty());
     EXPECT_EQ(navigations().back(), kUserSite + "pay.php?u=1");
+    // The user signs in on the site: the one shop redirect names the package.
+    EXPECT_EQ(api_.raiseNavigationCompleted(utf8ToWide(kUserSite + "account.php").c_str()), 0);
+    EXPECT_EQ(navigations().back(), kUserSite + "buypackage.shtml?buy=pkg.1");
 }
 
 }  // namespace
