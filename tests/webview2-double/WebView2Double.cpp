@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -52,6 +53,10 @@ Script gScript;
 Records gRecords;
 int gLiveObjects = 0;
 int gHeldHandlers = 0;
+// Where the host broke the COM rules the runtime relies on; see Held.
+std::vector<std::wstring> gContractViolations;
+
+void violation(std::wstring what) { gContractViolations.push_back(std::move(what)); }
 View* gView = nullptr;              // latest view alive (not owned)
 Controller* gController = nullptr;  // latest controller alive (not owned)
 
@@ -87,6 +92,9 @@ HWND postWindow() {
                                     nullptr);
     return gPostWindow;
 }
+
+// Completions held back until WV2D_DeliverHeld.
+std::deque<std::function<void()>> gHeldBack;
 
 void deliver(std::function<void()> task) {
     if (!gScript.posted) {
@@ -143,7 +151,15 @@ private:
     ULONG count_ = 1;
 };
 
-// One reference of a host handler, held by the double.
+// A foreign interface no handler implements (the view's own).
+const IID& foreignIid() { return ICoreWebView2::kIid; }
+
+// One reference of a host handler, held by the double. On the way in it
+// queries the handler as the runtime may: its own IID and IUnknown must give
+// it (counted), a foreign IID E_NOINTERFACE with a null out pointer, a null
+// out pointer E_POINTER. On the way out, when the double holds the last
+// reference (the host dropped its own right after handing the handler over),
+// that Release must answer 0: anything else is a reference the host leaked.
 template <typename H>
 class Held {
 public:
@@ -151,23 +167,50 @@ public:
     Held(const Held&) = delete;
     Held& operator=(const Held&) = delete;
     ~Held() { reset(); }
-    void set(H* h) {
+    void set(H* h, bool releaseIsTheLast = true) {
         reset();
         if (!h) return;
+        probe(h);
         h->AddRef();
         ++gHeldHandlers;
         h_ = h;
+        releaseIsTheLast_ = releaseIsTheLast;
     }
     void reset() {
         if (!h_) return;
         H* h = std::exchange(h_, nullptr);
         --gHeldHandlers;
-        h->Release();
+        const ULONG left = h->Release();
+        if (releaseIsTheLast_ && left != 0)
+            violation(L"a handler keeps " + std::to_wstring(left) + L" references after the runtime's last Release");
     }
     H* get() const { return h_; }
 
 private:
+    static void probe(H* h) {
+        void* out = nullptr;
+        if (FAILED(h->QueryInterface(H::kIid, &out)) || out != static_cast<void*>(h)) {
+            violation(L"QueryInterface of the handler's own IID does not give the handler");
+        } else {
+            static_cast<IUnknown*>(out)->Release();
+        }
+        out = nullptr;
+        if (FAILED(h->QueryInterface(IID_IUnknown, &out)) || !out) {
+            violation(L"QueryInterface of IUnknown fails");
+        } else {
+            static_cast<IUnknown*>(out)->Release();
+        }
+        out = reinterpret_cast<void*>(static_cast<INT_PTR>(1));  // must be overwritten with null
+        const HRESULT foreign = h->QueryInterface(foreignIid(), &out);
+        if (foreign != E_NOINTERFACE || out != nullptr) {
+            violation(L"QueryInterface of a foreign IID does not answer E_NOINTERFACE with null");
+            if (SUCCEEDED(foreign) && out) static_cast<IUnknown*>(out)->Release();
+        }
+        if (h->QueryInterface(H::kIid, nullptr) != E_POINTER) violation(L"QueryInterface with a null out pointer");
+    }
+
     H* h_ = nullptr;
+    bool releaseIsTheLast_ = true;
 };
 
 // ---- event arguments ----
@@ -490,9 +533,10 @@ public:
         const HRESULT hr = gScript.controllerHr;
         if (outcome == WV2D_CONTROLLER_FAIL_AT_ONCE) return hr;
         auto held = std::make_shared<Held<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>>();
-        held->set(handler);
+        // Delivered inside the call, the completion ends before the host drops its own reference.
+        held->set(handler, gScript.posted || outcome == WV2D_CONTROLLER_HOLD);
         AddRef();  // the environment lives until its controller is handed out
-        deliver([this, held, outcome, hr] {
+        auto complete = [this, held, outcome, hr] {
             Controller* controller = nullptr;
             HRESULT code = S_OK;
             if (outcome == WV2D_CONTROLLER_FAIL_LATER)
@@ -503,7 +547,11 @@ public:
             if (controller) controller->Release();
             held->reset();
             Release();
-        });
+        };
+        if (outcome == WV2D_CONTROLLER_HOLD)
+            gHeldBack.push_back(complete);
+        else
+            deliver(complete);
         return S_OK;
     }
 };
@@ -515,8 +563,22 @@ public:
 #ifndef WV2D_WITHOUT_LOADER_ENTRY
 WV2D_EXPORT HRESULT STDMETHODCALLTYPE CreateCoreWebView2EnvironmentWithOptions(
     PCWSTR browserExecutableFolder, PCWSTR userDataFolder, ICoreWebView2EnvironmentOptions*,
+    ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler);
+// The host calls this entry through its own type: the two must agree, calling convention included.
+static_assert(std::is_same<decltype(&CreateCoreWebView2EnvironmentWithOptions),
+                           webview2abi::CreateEnvironmentWithOptionsFn>::value,
+              "the loader entry is not of the type the host calls it through");
+
+WV2D_EXPORT HRESULT STDMETHODCALLTYPE CreateCoreWebView2EnvironmentWithOptions(
+    PCWSTR browserExecutableFolder, PCWSTR userDataFolder, ICoreWebView2EnvironmentOptions*,
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler) {
     ++gRecords.environmentCalls;
+    // As the runtime: only a single-threaded apartment may create an environment.
+    APTTYPE type = APTTYPE_CURRENT;
+    APTTYPEQUALIFIER qualifier = APTTYPEQUALIFIER_NONE;
+    const HRESULT apartment = ::CoGetApartmentType(&type, &qualifier);
+    if (apartment == CO_E_NOTINITIALIZED) return CO_E_NOTINITIALIZED;
+    if (FAILED(apartment) || (type != APTTYPE_STA && type != APTTYPE_MAINSTA)) return RPC_E_CHANGED_MODE;
     gRecords.browserFolderGiven = browserExecutableFolder != nullptr;
     gRecords.browserFolder = browserExecutableFolder ? browserExecutableFolder : L"";
     gRecords.userDataFolderGiven = userDataFolder != nullptr;
@@ -526,13 +588,18 @@ WV2D_EXPORT HRESULT STDMETHODCALLTYPE CreateCoreWebView2EnvironmentWithOptions(
     const HRESULT hr = gScript.environmentHr;
     if (outcome == WV2D_ENV_FAIL_AT_ONCE) return hr;
     auto held = std::make_shared<Held<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>>();
-    held->set(handler);
-    deliver([held, outcome, hr] {
-        Environment* environment = outcome == WV2D_ENV_SUCCEED ? new Environment() : nullptr;
+    held->set(handler, gScript.posted || outcome == WV2D_ENV_HOLD);
+    auto complete = [held, outcome, hr] {
+        const bool succeed = outcome == WV2D_ENV_SUCCEED || outcome == WV2D_ENV_HOLD;
+        Environment* environment = succeed ? new Environment() : nullptr;
         held->get()->Invoke(outcome == WV2D_ENV_FAIL_LATER ? hr : S_OK, environment);
         if (environment) environment->Release();
         held->reset();
-    });
+    };
+    if (outcome == WV2D_ENV_HOLD)
+        gHeldBack.push_back(complete);
+    else
+        deliver(complete);
     return S_OK;
 }
 #endif
@@ -553,6 +620,12 @@ int copyOut(const std::wstring& text, wchar_t* buffer, int capacity) {
 WV2D_EXPORT void WV2D_Reset(void) {
     gScript = Script();
     gRecords = Records();
+    gContractViolations.clear();
+}
+WV2D_EXPORT int WV2D_ContractViolations(void) { return static_cast<int>(gContractViolations.size()); }
+WV2D_EXPORT int WV2D_ContractViolation(int index, wchar_t* buffer, int capacity) {
+    if (index < 0 || index >= static_cast<int>(gContractViolations.size())) return -1;
+    return copyOut(gContractViolations[static_cast<size_t>(index)], buffer, capacity);
 }
 WV2D_EXPORT void WV2D_ScriptEnvironment(int outcome, HRESULT hr) {
     gScript.environment = outcome;
@@ -570,6 +643,16 @@ WV2D_EXPORT void WV2D_SetCanGoBack(BOOL value, HRESULT hr) {
 }
 WV2D_EXPORT void WV2D_SetRefuseNewWindow(int refuse) { gScript.refuseNewWindow = refuse != 0; }
 WV2D_EXPORT int WV2D_PendingPosts(void) { return static_cast<int>(gPosted.size()); }
+WV2D_EXPORT int WV2D_DeliverHeld(void) {
+    int delivered = 0;
+    while (!gHeldBack.empty()) {
+        std::function<void()> task = std::move(gHeldBack.front());
+        gHeldBack.pop_front();
+        task();
+        ++delivered;
+    }
+    return delivered;
+}
 WV2D_EXPORT int WV2D_LogSize(void) { return static_cast<int>(gRecords.log.size()); }
 WV2D_EXPORT int WV2D_LogEntry(int index, wchar_t* buffer, int capacity) {
     if (index < 0 || index >= static_cast<int>(gRecords.log.size())) return -1;

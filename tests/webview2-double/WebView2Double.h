@@ -19,6 +19,13 @@
 // "add_AcceleratorKeyPressed", "add_NavigationCompleted",
 // "add_NewWindowRequested", "add_NavigationStarting".
 //
+// COM rules: the loader entry refuses outside a single-threaded apartment
+// (CO_E_NOTINITIALIZED, or RPC_E_CHANGED_MODE in a multi-threaded one), as the
+// runtime does. Every handler the host hands over is queried as the runtime
+// may (its IID, IUnknown, a foreign IID, a null out pointer), and the double's
+// last Release of it must answer 0; each breach is a line of
+// WV2D_ContractViolation (cleared by WV2D_Reset).
+//
 // Counting: WV2D_LiveObjects counts the double's objects still alive
 // (environment, controllers, views, event arguments); WV2D_HeldHandlers counts
 // the host's handler references the double still holds. Both come back to 0
@@ -36,6 +43,7 @@ enum {
     WV2D_ENV_FAIL_AT_ONCE = 1,  // the loader entry returns hr; the handler is never called
     WV2D_ENV_FAIL_LATER = 2,    // returns S_OK; the handler gets (hr, null)
     WV2D_ENV_NULL = 3,          // returns S_OK; the handler gets (S_OK, null)
+    WV2D_ENV_HOLD = 4,          // returns S_OK; the completion waits for WV2D_DeliverHeld
 };
 
 // Controller outcomes (WV2D_ScriptController).
@@ -45,6 +53,7 @@ enum {
     WV2D_CONTROLLER_FAIL_LATER = 2,    // the handler gets (hr, null)
     WV2D_CONTROLLER_NULL = 3,          // the handler gets (S_OK, null)
     WV2D_CONTROLLER_WITHOUT_VIEW = 4,  // a controller whose get_CoreWebView2 gives null
+    WV2D_CONTROLLER_HOLD = 5,          // the completion waits for WV2D_DeliverHeld
 };
 
 // Bits of WV2D_RaiseNewWindowRequested's answer.
@@ -68,6 +77,9 @@ typedef void (*WV2D_SetCanGoBackFn)(BOOL value, HRESULT hr);
 // put_NewWindow answers E_INVALIDARG, as the runtime does for a view it will not take.
 typedef void (*WV2D_SetRefuseNewWindowFn)(int refuse);
 typedef int (*WV2D_PendingPostsFn)(void);
+// Delivers the completions held back (WV2D_*_HOLD), each as a success, in the
+// order they were asked for; returns how many. A runtime that answers late.
+typedef int (*WV2D_DeliverHeldFn)(void);
 typedef int (*WV2D_LogSizeFn)(void);
 // Copies entry index into buffer (NUL-terminated, cut to capacity); returns its full length, -1 past the end.
 typedef int (*WV2D_LogEntryFn)(int index, wchar_t* buffer, int capacity);
@@ -84,6 +96,9 @@ typedef int (*WV2D_RaiseNavigationCompletedFn)(const wchar_t* source);
 typedef int (*WV2D_RaiseNewWindowRequestedFn)(const wchar_t* uri);  // WV2D_NEWWINDOW_* bits
 typedef int (*WV2D_RaiseAcceleratorKeyFn)(int kind, UINT virtualKey);  // 1 handled, 0 not
 typedef int (*WV2D_LiveObjectsFn)(void);
+typedef int (*WV2D_ContractViolationsFn)(void);
+// Copies breach index into buffer as WV2D_LogEntry does; -1 past the end.
+typedef int (*WV2D_ContractViolationFn)(int index, wchar_t* buffer, int capacity);
 typedef int (*WV2D_HeldHandlersFn)(void);
 }
 
@@ -97,6 +112,7 @@ struct WebView2DoubleApi {
     WV2D_SetCanGoBackFn setCanGoBack = nullptr;
     WV2D_SetRefuseNewWindowFn setRefuseNewWindow = nullptr;
     WV2D_PendingPostsFn pendingPosts = nullptr;
+    WV2D_DeliverHeldFn deliverHeld = nullptr;
     WV2D_LogSizeFn logSize = nullptr;
     WV2D_LogEntryFn logEntry = nullptr;
     WV2D_BrowserFolderFn browserFolder = nullptr;
@@ -109,6 +125,8 @@ struct WebView2DoubleApi {
     WV2D_RaiseAcceleratorKeyFn raiseAcceleratorKey = nullptr;
     WV2D_LiveObjectsFn liveObjects = nullptr;
     WV2D_HeldHandlersFn heldHandlers = nullptr;
+    WV2D_ContractViolationsFn contractViolations = nullptr;
+    WV2D_ContractViolationFn contractViolation = nullptr;
 
     // Loads (or finds) "WebView2Loader.dll" beside the executable and looks
     // every export up; false when the module or any export is missing.
@@ -119,6 +137,7 @@ struct WebView2DoubleApi {
                find(m, "WV2D_ScriptController", scriptController) && find(m, "WV2D_SetDelivery", setDelivery) &&
                find(m, "WV2D_SetAutoNavigation", setAutoNavigation) && find(m, "WV2D_SetCanGoBack", setCanGoBack) &&
                find(m, "WV2D_SetRefuseNewWindow", setRefuseNewWindow) && find(m, "WV2D_PendingPosts", pendingPosts) &&
+               find(m, "WV2D_DeliverHeld", deliverHeld) &&
                find(m, "WV2D_LogSize", logSize) && find(m, "WV2D_LogEntry", logEntry) &&
                find(m, "WV2D_BrowserFolder", browserFolder) && find(m, "WV2D_UserDataFolder", userDataFolder) &&
                find(m, "WV2D_EnvironmentCalls", environmentCalls) && find(m, "WV2D_ParentWindow", parentWindow) &&
@@ -126,12 +145,20 @@ struct WebView2DoubleApi {
                find(m, "WV2D_RaiseNavigationCompleted", raiseNavigationCompleted) &&
                find(m, "WV2D_RaiseNewWindowRequested", raiseNewWindowRequested) &&
                find(m, "WV2D_RaiseAcceleratorKey", raiseAcceleratorKey) && find(m, "WV2D_LiveObjects", liveObjects) &&
-               find(m, "WV2D_HeldHandlers", heldHandlers);
+               find(m, "WV2D_HeldHandlers", heldHandlers) &&
+               find(m, "WV2D_ContractViolations", contractViolations) &&
+               find(m, "WV2D_ContractViolation", contractViolation);
     }
 
     std::vector<std::wstring> log() const {
         std::vector<std::wstring> lines;
         for (int i = 0, n = logSize(); i < n; ++i) lines.push_back(text(logEntry, i));
+        return lines;
+    }
+    // The breaches of the COM rules so far, one line each.
+    std::vector<std::wstring> violations() const {
+        std::vector<std::wstring> lines;
+        for (int i = 0, n = contractViolations(); i < n; ++i) lines.push_back(text(contractViolation, i));
         return lines;
     }
     // The folder, or "<null>" when the loader was given none.

@@ -7,6 +7,8 @@
 #include "platform/Utf16_win.h"
 #include "platform/Windows_win.h"
 
+#include "../../../tests/support/ImportPatch_win.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -198,6 +200,56 @@ TEST_F(FileUtilsTest, WriteReplacesWholeFilesAndLeavesNoTemporaries) {
 
     EXPECT_FALSE(fu->writeStringToFile("x", dir / "missing-folder/out.txt"));
     EXPECT_EQ(enginetest::listDir(dir.path()), std::vector<std::string>{"out.txt"});
+}
+
+namespace {
+
+// The flushes and moves the engine asks of the system, in order, by file name.
+std::vector<std::wstring> gFileCalls;
+testsupport::ImportPatch* gFlushPatch = nullptr;
+testsupport::ImportPatch* gMovePatch = nullptr;
+
+std::wstring leafOf(const std::wstring& path) { return path.substr(path.find_last_of(L"\\/") + 1); }
+
+BOOL WINAPI recordFlush(HANDLE file) {
+    wchar_t path[1024] = {};
+    ::GetFinalPathNameByHandleW(file, path, 1024, FILE_NAME_NORMALIZED);
+    gFileCalls.push_back(L"flush " + leafOf(path));
+    return gFlushPatch->original<BOOL(WINAPI*)(HANDLE)>()(file);
+}
+
+BOOL WINAPI recordMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    gFileCalls.push_back(L"move " + leafOf(from) + L" " + leafOf(to));
+    return gMovePatch->original<BOOL(WINAPI*)(LPCWSTR, LPCWSTR, DWORD)>()(from, to, flags);
+}
+
+}  // namespace
+
+TEST_F(FileUtilsTest, WriteFlushesTheTemporaryFileBeforeMovingItIntoPlace) {
+    testsupport::ImportPatch flush("kernel32.dll", "FlushFileBuffers", reinterpret_cast<const void*>(&recordFlush));
+    testsupport::ImportPatch move("kernel32.dll", "MoveFileExW", reinterpret_cast<const void*>(&recordMove));
+    ASSERT_TRUE(flush.applied()) << "the program never calls FlushFileBuffers";
+    ASSERT_TRUE(move.applied());
+    gFlushPatch = &flush;
+    gMovePatch = &move;
+    gFileCalls.clear();
+    const std::string target = dir / "record.txt";
+    const bool written = fu->writeStringToFile("12 34", target) && fu->writeStringToFile("56 78", target);
+    const std::vector<std::wstring> calls = gFileCalls;
+    gFlushPatch = gMovePatch = nullptr;
+    ASSERT_TRUE(written);
+
+    // Each write: its temporary file flushed, then that same file moved over the target.
+    ASSERT_EQ(calls.size(), 4u);
+    for (size_t i = 0; i < calls.size(); i += 2) {
+        ASSERT_EQ(calls[i].rfind(L"flush ", 0), 0u) << "write " << i / 2;
+        const std::wstring temp = calls[i].substr(6);
+        EXPECT_NE(temp, L"record.txt") << "the temporary file, not the target";
+        EXPECT_EQ(calls[i + 1], L"move " + temp + L" record.txt");
+    }
+    std::string back;
+    ASSERT_TRUE(enginetest::readFile(target, &back));
+    EXPECT_EQ(back, "56 78");
 }
 
 TEST_F(FileUtilsTest, CreateAndRemoveDirectoriesRecursively) {

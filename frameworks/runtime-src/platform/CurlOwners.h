@@ -1,4 +1,4 @@
-// Owner types for libcurl's easy handles and the strings it allocates.
+// Owner types for libcurl's easy handles, URL handles and the strings it allocates.
 #pragma once
 
 #include <curl/curl.h>
@@ -14,3 +14,8 @@ struct CurlFree {
     void operator()(char* text) const { curl_free(text); }
 };
 using CurlString = std::unique_ptr<char, CurlFree>;
+
+struct CurlUrlCleanup {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using CurlUrl = std::unique_ptr<CURLU, CurlUrlCleanup>;

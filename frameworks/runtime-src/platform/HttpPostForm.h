@@ -6,6 +6,9 @@
 #include <string>
 
 constexpr long kFormPostTimeoutSec = 20;  // whole transfer: the frames stop meanwhile
+// A re-login answer is a few hundred bytes; a larger one is broken or hostile,
+// and must not make the 32-bit process allocate without bound.
+constexpr size_t kMaxFormAnswerBytes = 64 * 1024;
 
 struct FormPostAnswer {
     bool transferred = false;  // the transfer ran to its end (CURLE_OK)
@@ -17,7 +20,9 @@ struct FormPostAnswer {
 };
 
 // POSTs fields (already form-encoded) to an https url. Redirects are followed
-// to https only, so the fields never travel in clear.
+// to https only, so the fields never travel in clear, and only to the host and
+// port of url itself: a 307 or 308 would send the fields again, to whoever it
+// names. An answer of more than kMaxFormAnswerBytes is cut off and fails.
 FormPostAnswer httpPostForm(const std::string& url, const std::string& fields);
 
 // libcurl write callback: appends size x count bytes to out.

@@ -72,7 +72,12 @@ TEST(LoginSecretsTest, NoSecretReachesTheEngineLog) {
     EXPECT_EQ(call("loginGoogle"), "true");
     EXPECT_EQ(navigate("zavu://gdone?code=1001&userid=u1&sign=signSECRET2&rt=rtSECRETgg"), 1);
     EXPECT_EQ(call("getGoogleIdToken"), "true");
-    EXPECT_EQ(navigate("https://" USER_SITE_HOST "/gcallback.php#id_token=idSECRETtoken"), 1);
+    const std::vector<std::wstring> requests = api.log();
+    ASSERT_FALSE(requests.empty());
+    const std::string nonce = nonceOf(wideToUtf8(requests.back()));
+    ASSERT_EQ(nonce.size(), 16u);
+    const std::string token = idToken(R"({"nonce":")" + nonce + R"(","sub":"1"})", "idSECRETsignature");
+    EXPECT_EQ(navigate("https://" USER_SITE_HOST "/gcallback.php#id_token=" + token), 1);
     EXPECT_EQ(call("bindTelegram"), "true");
     EXPECT_EQ(navigate("zavu://tgbind?code=1000&ticket=ticketSECRET"), 1);
 
@@ -89,7 +94,7 @@ TEST(LoginSecretsTest, NoSecretReachesTheEngineLog) {
     if (HWND w = api.parentWindow(); w && ::IsWindow(w)) ::DestroyWindow(w);
     pump();
 
-    EXPECT_EQ(lua.results(), (std::vector<std::string>{"success|u1|signSECRET1|1|u1", "faild", "token|idSECRETtoken",
+    EXPECT_EQ(lua.results(), (std::vector<std::string>{"success|u1|signSECRET1|1|u1", "faild", "token|" + token,
                                                        "ticket|ticketSECRET", "success|u1|signSECRET3|1|u1", "faild",
                                                        "faild", "faild"}))
         << "every road ran";

@@ -4,24 +4,39 @@
 //
 // What is saved is never destroyed by a later save: the new file is written
 // beside the old one and moved into place (the engine's atomic write), a
-// failed protection writes nothing, and a file this user cannot unprotect is
-// kept aside as "zavu_login.txt.unreadable" before a new store replaces it.
+// failed protection writes nothing, a file this user cannot unprotect is
+// kept aside as "zavu_login.txt.unreadable" before a new store replaces it,
+// and a file that cannot be read at the moment (another program holds it) is
+// tried again briefly and otherwise left as it is, with nothing written.
 #include "LoginStore.h"
 
 #include "platform/ProtectedBlob.h"
 
 #include "cocos2d.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 const char kFileName[] = "zavu_login.txt";
 const char kUnreadableSuffix[] = ".unreadable";
 
+// A scanner or a backup tool may hold the file for a moment; a read that
+// still fails after this is left alone rather than taken for damage.
+constexpr int kReadAttempts = 8;
+constexpr int kReadRetryDelayMs = 100;  // so about 0.7 s in all, on the main thread
+
+enum class StoreFile {
+    Missing,          // no file, or an empty one: an empty store
+    Read,             // entries read (protected, or plain and migrated)
+    CannotUnprotect,  // there, but its blob is another user's or damaged
+    CannotReadNow,    // there, but it could not be read, even after retrying
+};
+
 struct LoadedStore {
     LoginStoreMap entries;
-    // A file is there but its content could not be read back: a later save
-    // must not silently replace it.
-    bool unreadable = false;
+    StoreFile file = StoreFile::Missing;
 };
 
 std::string serialise(const LoginStoreMap& store) {
@@ -35,10 +50,13 @@ std::string serialise(const LoginStoreMap& store) {
     return text;
 }
 
-// A line break would start another entry when the file is read back, and "="
-// in a key would move the split point.
+// A line break would start another entry when the file is read back, "=" in
+// a key would move the split point, and a NUL would cut the value short
+// wherever it is used as text (a token is sent through curl_escape).
 bool isStorableEntry(const std::string& key, const std::string& value) {
-    return key.find_first_of("\r\n=") == std::string::npos && value.find_first_of("\r\n") == std::string::npos;
+    static const char kBreaks[] = {'\r', '\n', '\0'};
+    const std::string breaks(kBreaks, sizeof kBreaks);
+    return key.find_first_of(breaks + "=") == std::string::npos && value.find_first_of(breaks) == std::string::npos;
 }
 
 bool writeBlob(const std::string& blob) {
@@ -63,26 +81,44 @@ std::string protectStore(const LoginStoreMap& store) {
     return blob;
 }
 
+// The file's bytes; false when it is there and not empty but cannot be read.
+bool readStoreFile(const std::string& path, std::string& text) {
+    cocos2d::FileUtils* files = cocos2d::FileUtils::getInstance();
+    text = files->getStringFromFile(path);
+    if (!text.empty()) return true;
+    // Missing and empty files read as "", and so does one we may not open:
+    // its size (read without opening it) tells them apart.
+    return !files->isFileExist(path) || files->getFileSize(path) == 0;
+}
+
 LoadedStore loadStore() {
     LoadedStore loaded;
-    cocos2d::FileUtils* files = cocos2d::FileUtils::getInstance();
     const std::string path = loginStorePath();
-    const std::string text = files->getStringFromFile(path);
-    if (text.empty()) {
-        // Missing and empty files read as "", and so does one we may not open.
-        loaded.unreadable = files->getFileSize(path) > 0;
+    std::string text;
+    bool read = false;
+    for (int attempt = 0; attempt < kReadAttempts && !read; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(kReadRetryDelayMs));
+        read = readStoreFile(path, text);
+    }
+    if (!read) {
+        cocos2d::log("LoginStore: chua doc duoc %s (dang bi chuong trinh khac giu?), giu nguyen tep", kFileName);
+        loaded.file = StoreFile::CannotReadNow;
         return loaded;
     }
+    if (text.empty()) return loaded;
     if (isProtectedBlob(text)) {
         std::string plain;
-        if (unprotectString(text, plain) == 1)
+        if (unprotectString(text, plain) == 1) {
             loaded.entries = parseKeyValueLines(plain);
-        else
-            loaded.unreadable = true;
+            loaded.file = StoreFile::Read;
+        } else {
+            loaded.file = StoreFile::CannotUnprotect;
+        }
         return loaded;
     }
     // A plain file from an older version: protect it at the first read.
     loaded.entries = parseKeyValueLines(text);
+    loaded.file = StoreFile::Read;
     if (!loaded.entries.empty()) saveLoginStore(loaded.entries);
     return loaded;
 }
@@ -138,13 +174,34 @@ std::string getSavedLoginValue(const char* key) {
 
 void setSavedLoginValue(const char* key, const std::string& value) {
     if (!key || !isStorableEntry(key, value)) {
-        cocos2d::log("LoginStore: bo qua khoa hoac gia tri co xuong dong (hoac '=' trong khoa)");
+        cocos2d::log("LoginStore: bo qua khoa hoac gia tri co xuong dong hay ky tu NUL (hoac '=' trong khoa)");
         return;
     }
     LoadedStore loaded = loadStore();
+    // Unread, the file may hold everything saved: a new store must not replace it.
+    if (loaded.file == StoreFile::CannotReadNow) return;
     loaded.entries[key] = value;
     const std::string blob = protectStore(loaded.entries);
     if (blob.empty()) return;
-    if (loaded.unreadable && !keepUnreadableFileAside()) return;
+    if (loaded.file == StoreFile::CannotUnprotect && !keepUnreadableFileAside()) return;
     writeBlob(blob);
+}
+
+void clearSavedLoginValues(std::initializer_list<const char*> keys) {
+    for (const char* key : keys) setSavedLoginValue(key, std::string());
+    const LoadedStore after = loadStore();
+    bool cleared = after.file != StoreFile::CannotReadNow;
+    for (const char* key : keys) {
+        const auto found = after.entries.find(key);
+        if (found != after.entries.end() && !found->second.empty()) cleared = false;
+    }
+    if (cleared) return;
+    // The emptied store could not be written protected (or the file could not
+    // be read): nothing in it is left to protect, and its tokens must not
+    // outlive the logout, so the file goes.
+    cocos2d::FileUtils* files = cocos2d::FileUtils::getInstance();
+    if (files->removeFile(loginStorePath()))
+        cocos2d::log("LoginStore: khong ghi duoc kho da xoa, da xoa %s", kFileName);
+    else
+        cocos2d::log("LoginStore: khong ghi duoc kho da xoa va khong xoa duoc %s", kFileName);
 }

@@ -8,6 +8,7 @@
 #include "platform/ProtectedBlob.h"
 #include "platform/ProtectionTestSeam.h"
 #include "platform/StorageTestSupport.h"
+#include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 
@@ -15,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -83,6 +86,27 @@ TEST_F(LoginStoreTest, SetAndGetGoThroughAProtectedFileInKeyOrder) {
     EXPECT_EQ("zavu_login.txt", listFolder(folder.path()));
 }
 
+TEST_F(LoginStoreTest, TheFileIsTheBlobWithNothingBeforeOrAfterIt) {
+    setSavedLoginValue("method", "telegram");
+    setSavedLoginValue("tg_rt", "abc");
+    const std::string text = readFile(storeFile());
+    ASSERT_EQ(text.compare(0, 8, "ZAVUDP1:"), 0) << "the prefix at the very start";
+    const std::string base64 = text.substr(8);
+    ASSERT_FALSE(base64.empty());
+    EXPECT_EQ(base64.size() % 4, 0u) << "whole groups, padded";
+    const size_t padding = base64.find('=');
+    EXPECT_EQ(base64.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"),
+              padding) << "the alphabet alone, no line end";
+    if (padding != std::string::npos) {
+        EXPECT_LE(base64.size() - padding, 2u);
+        EXPECT_EQ(base64.find_first_not_of('=', padding), std::string::npos) << "nothing after the padding";
+    }
+    // And the whole text is the blob of the store.
+    std::string plain;
+    ASSERT_EQ(1, unprotectString(text, plain));
+    EXPECT_EQ("method=telegram\ntg_rt=abc\n", plain);
+}
+
 TEST_F(LoginStoreTest, SavedFileDecryptsFromOutside) {
     setSavedLoginValue("tg_rt", "rt/with+base64=chars");
     setSavedLoginValue("method", "telegram");
@@ -142,7 +166,7 @@ TEST_F(LoginStoreTest, LineBreaksAndKeyEqualsAreRefused) {
     const Case cases[] = {
         {"tg_rt", "abc\nmethod=google"}, {"tg_rt", "abc\r"}, {"tg_rt", "\r\nx=1"},
         {"a\nmethod", "google"},         {"a\rb", "v"},      {"method=google\ntg_rt", "x"},
-        {"a=b", "v"},                    {nullptr, "v"},
+        {"a=b", "v"},                    {nullptr, "v"},  {"tg_rt", std::string("ab\0cd", 5)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key ? c.key : "(null)");
@@ -180,6 +204,74 @@ TEST_F(LoginStoreTest, FileThisUserCannotReadIsKeptAsideBeforeANewStore) {
         EXPECT_EQ(unreadable, readFile(asideFile()));
         EXPECT_EQ("method=telegram\ntg_rt=abc\n", decryptedStore());
     }
+}
+
+TEST_F(LoginStoreTest, LogoutEndsTheSavedLoginEvenWhenProtectionFails) {
+    struct Case {
+        const char* name;
+        bool protectionFails;
+        std::string folderAfter;
+    };
+    const Case cases[] = {
+        {"protection works", false, "zavu_login.txt"},
+        {"protection fails", true, ""},  // the file goes: nothing is left in it to protect
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        protectionFailsForTest = false;
+        setSavedLoginValue("method", "google");
+        setSavedLoginValue("tg_rt", "tg-token");
+        setSavedLoginValue("gg_rt", "gg-token");
+        protectionFailsForTest = c.protectionFails;
+        clearSavedLoginValues({"method", "tg_rt", "gg_rt"});
+        protectionFailsForTest = false;
+        EXPECT_EQ(c.folderAfter, listFolder(folder.path()));
+        EXPECT_EQ("", getSavedLoginValue("method"));
+        EXPECT_EQ("", getSavedLoginValue("tg_rt"));
+        EXPECT_EQ("", getSavedLoginValue("gg_rt"));
+    }
+}
+
+// Holds the saved file as a scanner might: nobody else may read it, though
+// it may still be renamed or deleted.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path)
+        : handle_(::CreateFileW(utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    bool held() const { return static_cast<bool>(handle_); }
+    void release() { handle_.reset(); }
+
+private:
+    ScopedKernelHandle handle_;
+};
+
+TEST_F(LoginStoreTest, AFileThatCannotBeReadNowIsLeftAsItIs) {
+    setSavedLoginValue("method", "google");
+    setSavedLoginValue("tg_rt", "abc");
+    const std::string saved = readFile(storeFile());
+    HeldFile held(storeFile());
+    ASSERT_TRUE(held.held());
+    ASSERT_EQ("", readFile(storeFile())) << "the hold keeps readers out";
+    setSavedLoginValue("gg_rt", "new");
+    held.release();
+    EXPECT_EQ(saved, readFile(storeFile())) << "nothing was written over it";
+    EXPECT_FALSE(fileExists(asideFile())) << "nor was it taken for a damaged file";
+    EXPECT_EQ("method=google\ntg_rt=abc\n", decryptedStore());
+}
+
+TEST_F(LoginStoreTest, AFileHeldForAMomentIsReadWhenFree) {
+    setSavedLoginValue("method", "google");
+    HeldFile held(storeFile());
+    ASSERT_TRUE(held.held());
+    std::thread releaser([&held] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        held.release();
+    });
+    setSavedLoginValue("tg_rt", "abc");
+    releaser.join();
+    EXPECT_EQ("method=google\ntg_rt=abc\n", decryptedStore());
+    EXPECT_FALSE(fileExists(asideFile()));
 }
 
 TEST(LoginStoreFolder, MissingVietnameseWritableFolderIsCreatedAtTheFirstSave) {

@@ -1,5 +1,6 @@
 #include "platform/NativeBridgeTestSupport.h"
 
+#include "platform/Base64.h"
 #include "platform/CurlOwners.h"
 #include "platform/NativeBridge.h"
 
@@ -135,9 +136,27 @@ void scriptReloginService(const std::string& routesJson) {
     fixtureControl("PUT", "site/" + reloginSiteKey(), "{\"routes\": " + routesJson + "}");
 }
 
-std::vector<LoggedRequest> reloginRequests() {
+int fixturePort(int offset) {
+    const std::string host = PATCH_SERVER_HOST;
+    return std::stoi(host.substr(host.rfind(':') + 1)) + offset;
+}
+
+void scriptPortSite(int port, const std::string& routesJson) {
+    fixtureControl("PUT", "site/port-" + std::to_string(port), "{\"routes\": " + routesJson + "}");
+}
+
+namespace {
+std::vector<LoggedRequest> requestsOfSite(const std::string& key);
+}
+
+std::vector<LoggedRequest> reloginRequests() { return requestsOfSite(reloginSiteKey()); }
+
+std::vector<LoggedRequest> portSiteRequests(int port) { return requestsOfSite("port-" + std::to_string(port)); }
+
+namespace {
+std::vector<LoggedRequest> requestsOfSite(const std::string& key) {
     std::vector<LoggedRequest> out;
-    const std::string text = fixtureControl("GET", "log/" + reloginSiteKey());
+    const std::string text = fixtureControl("GET", "log/" + key);
     rapidjson::Document log;
     log.Parse(text.c_str());
     if (log.HasParseError() || !log.IsArray()) {
@@ -163,6 +182,7 @@ std::vector<LoggedRequest> reloginRequests() {
     }
     return out;
 }
+}  // namespace
 
 std::string jsonQuote(const std::string& text) {
     std::string out = "\"";
@@ -171,6 +191,24 @@ std::string jsonQuote(const std::string& text) {
         out += c;
     }
     return out + "\"";
+}
+
+std::string base64Url(const std::string& text) {
+    std::string out = base64Encode(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+    for (char& c : out) c = c == '+' ? '-' : c == '/' ? '_' : c;
+    while (!out.empty() && out.back() == '=') out.pop_back();
+    return out;
+}
+
+std::string idToken(const std::string& payloadJson, const std::string& signature) {
+    return base64Url(R"({"alg":"RS256","typ":"JWT"})") + "." + base64Url(payloadJson) + "." + signature;
+}
+
+std::string nonceOf(const std::string& url) {
+    const size_t at = url.find("&nonce=");
+    if (at == std::string::npos) return std::string();
+    const size_t start = at + 7;
+    return url.substr(start, url.find('&', start) - start);
 }
 
 std::string executableFolder() {

@@ -39,15 +39,30 @@ std::string fixtureControl(const char* method, const std::string& what, const st
 std::string reloginSiteKey();
 void scriptReloginService(const std::string& routesJson);
 
+// The fixture server's ports: base (the patch server) + offset; 1 is the user
+// site, 2 the re-login service, 3 the port whose certificate (same CA) names
+// another host, 4 the one whose certificate comes from another CA.
+int fixturePort(int offset);
+// The routes of requests that come in on a port, outside any /s/ site.
+void scriptPortSite(int port, const std::string& routesJson);
+
 struct LoggedRequest {
     std::string method, path, scheme, contentType, body;
     int status = 0;
     bool complete = false;
 };
 std::vector<LoggedRequest> reloginRequests();
+std::vector<LoggedRequest> portSiteRequests(int port);
 
 // JSON text of a string (quotes included).
 std::string jsonQuote(const std::string& text);
+
+// base64url without padding (RFC 4648, section 5).
+std::string base64Url(const std::string& text);
+// An ID token of the JWT form: a header, the payload, and the signature text as given.
+std::string idToken(const std::string& payloadJson, const std::string& signature = "c2lnbmF0dXJl");
+// The nonce parameter of a request URL ("" when it has none).
+std::string nonceOf(const std::string& url);
 
 // "cacert.pem" beside the test executable: the fixture server's own CA. The
 // login requests read it once per process, at their first request.

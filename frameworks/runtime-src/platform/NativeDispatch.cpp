@@ -34,9 +34,7 @@ NativeReturn done() { return NativeReturn::boolean(true); }
 
 NativeReturn clearSavedLogin() {
     // Three separate saves, in this order: each is a whole load-change-save.
-    setSavedLoginValue("method", std::string());
-    setSavedLoginValue("tg_rt", std::string());
-    setSavedLoginValue("gg_rt", std::string());
+    clearSavedLoginValues({"method", "tg_rt", "gg_rt"});
     return done();
 }
 

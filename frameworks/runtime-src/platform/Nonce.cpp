@@ -2,17 +2,15 @@
 
 #include "proj.win32/Win32.h"
 
-#include <cstdint>
+#include <bcrypt.h>
+
 #include <cstdio>
 
-namespace {
-uint32_t nonceCounter = 0;
-}
-
 std::string makeNonce() {
-    ++nonceCounter;
-    char text[17] = {};
-    std::snprintf(text, sizeof text, "%08lx%08lx", static_cast<unsigned long>(::GetTickCount()),
-                  static_cast<unsigned long>(nonceCounter));
+    unsigned char bytes[8] = {};
+    if (!BCRYPT_SUCCESS(::BCryptGenRandom(nullptr, bytes, sizeof bytes, BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+        return std::string();
+    char text[2 * sizeof bytes + 1] = {};
+    for (size_t i = 0; i < sizeof bytes; ++i) std::snprintf(text + 2 * i, 3, "%02x", static_cast<unsigned>(bytes[i]));
     return text;
 }

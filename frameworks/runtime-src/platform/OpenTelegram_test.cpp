@@ -1,7 +1,10 @@
-// "openTelegram" hands its link to the shell. Observed from outside: a link
-// scheme of this test's own is registered in the test prefix for the
-// recorder program, which writes down every link the shell gives it.
+// "openTelegram" hands its link to the shell, and only a link. Observed from
+// outside: the prefix's handlers for "tg", the web schemes and a file type of
+// this test's own start the recorder program, which writes down every
+// argument the shell gives it.
 #include "platform/NativeBridgeTestSupport.h"
+#include "platform/ShellLinks.h"
+#include "platform/ShellRecorderTestSupport.h"
 #include "platform/StorageTestSupport.h"
 
 #include "proj.win32/TextConversion.h"
@@ -9,49 +12,87 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
-// A scheme no other test uses: the registry of the prefix is shared.
-const wchar_t kScheme[] = L"zavu-bridge-test-link";
-
-class SchemeRegistration {
-public:
-    explicit SchemeRegistration(const std::wstring& command) {
-        const std::wstring key = std::wstring(kScheme) + L"\\shell\\open\\command";
-        ::RegSetKeyValueW(HKEY_CLASSES_ROOT, kScheme, L"URL Protocol", REG_SZ, L"", sizeof(wchar_t));
-        ok_ = ::RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, command.c_str(),
-                                static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+// A Lua string literal of any bytes.
+std::string luaLiteral(const std::string& text) {
+    std::string out = "\"";
+    for (const unsigned char c : text) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\%03u", c);
+        out += escaped;
     }
-    ~SchemeRegistration() { ::RegDeleteTreeW(HKEY_CLASSES_ROOT, kScheme); }
-    bool ok() const { return ok_; }
-
-private:
-    bool ok_ = false;
-};
-
-std::string waitForRecord(const std::string& path) {
-    for (int i = 0; i < 200; ++i) {  // up to 20 s: a new wine process starts slowly under load
-        const std::string text = storagetest::readFile(path);
-        if (!text.empty() && text.back() == '\n') return text;
-        ::Sleep(100);
-    }
-    return std::string();
+    return out + "\"";
 }
 
-TEST(OpenTelegramTest, TheLinkReachesTheShellAsUtf16) {
-    storagetest::WritableFolder folder("shell");
-    const std::string record = folder.path() + "shell-record.txt";
-    ::SetEnvironmentVariableW(L"WEBWINDOW_SHELL_RECORD", utf8ToWide(record).c_str());
-    const std::wstring recorder = utf8ToWide(bridgetest::executableFolder()) + L"shell_recorder.exe";
-    SchemeRegistration scheme(L"\"" + recorder + L"\" \"%1\"");
-    ASSERT_TRUE(scheme.ok());
+class OpenTelegramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const wchar_t* scheme : {L"tg", L"https", L"http"}) ASSERT_TRUE(shell.handleScheme(scheme));
+        ASSERT_TRUE(shell.handleExtension(kExtension));
+    }
+    std::string open(const std::string& link) {
+        return lua.run("return zavu_native('PlatformQolavi', 'openTelegram', {" + luaLiteral(link) + "})");
+    }
 
+    static constexpr const wchar_t* kExtension = L".zavu-shell-test";
+    storagetest::WritableFolder folder{"shell"};
+    shelltest::RecordedShell shell{utf8ToWide(folder.path()) + L"shell-record.txt"};
     bridgetest::BridgeLua lua;
-    const std::string link = "zavu-bridge-test-link:chat?name=H\xE1\xBA\xA3i";
-    EXPECT_EQ(lua.run("return zavu_native('PlatformQolavi', 'openTelegram', {'" + link + "'})"), "true");
-    EXPECT_EQ(waitForRecord(record), link + "\n");
+};
+
+TEST_F(OpenTelegramTest, TheLinkReachesTheShellAsUtf16) {
+    const std::string link = "tg://resolve?domain=H\xE1\xBA\xA3i";
+    EXPECT_EQ(open(link), "true");
+    ASSERT_TRUE(shell.waitFor(1, 20000));  // a new wine process starts slowly under load
+    EXPECT_EQ(shell.recorded(), std::vector<std::string>{link});
+}
+
+TEST_F(OpenTelegramTest, OnlyTelegramAndWebLinksAreHandedOver) {
+    // A file the shell would open with the recorder, were it given the path.
+    const std::string file = folder.path() + "run-me.zavu-shell-test";
+    storagetest::writeFile(file, "x");
+    std::string fileUrl = "file:///" + file;
+    std::replace(fileUrl.begin(), fileUrl.end(), '\\', '/');
+    const std::string longest = "tg://resolve?domain=" + std::string(kMaxShellLinkLength - 20, 'a');
+
+    const std::string refused[] = {
+        file,                                    // a local path
+        fileUrl,                                 // the same as a file URL
+        "\\\\127.0.0.1\\share\\setup.exe",       // a program on a share
+        "ftp://t.me/file",                       // another scheme
+        "TG:resolve?domain=x",                   // the Telegram rule is case-sensitive
+        "https:t.me/x",                          // not a URL
+        "tg://resolve?domain=a b",               // a blank
+        "tg://resolve?domain=a\" \"" + file,     // quotes that would start a second argument
+        "tg://resolve?domain=a'b",
+        "tg://resolve?domain=a\tb",
+        "tg://resolve?domain=a\x7f",
+        "https://t.me/a\xC2\xA0" "b",            // a no-break space
+        longest + "a",                           // one unit too long
+    };
+    for (const std::string& link : refused) {
+        SCOPED_TRACE(link.substr(0, 80));
+        EXPECT_EQ(open(link), "true") << "the result stays true";
+    }
+    const std::string handed[] = {
+        "tg://resolve?domain=zavu",
+        "https://t.me/zavu_group",
+        "HTTP://t.me/upper",
+        longest,
+    };
+    for (const std::string& link : handed) EXPECT_EQ(open(link), "true");
+
+    std::vector<std::string> expected(std::begin(handed), std::end(handed));
+    std::sort(expected.begin(), expected.end());
+    ASSERT_TRUE(shell.waitFor(expected.size(), 30000)) << "the links reached the shell";
+    ::Sleep(1500);  // time for a wrongly handed link to show up too
+    EXPECT_EQ(shell.recorded(), expected);
 }
 
 }  // namespace

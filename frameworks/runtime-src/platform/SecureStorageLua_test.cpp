@@ -7,7 +7,13 @@
 #include "platform/ProtectionTestSeam.h"
 #include "platform/StorageTestSupport.h"
 
+#include "proj.win32/Win32.h"
+
 #include "lua.hpp"
+
+#include "../../../tests/support/ImportPatch_win.h"
+
+#include <dpapi.h>
 
 #include <gtest/gtest.h>
 
@@ -181,3 +187,47 @@ TEST_F(SecureStorageLua, ArgumentsAreCheckedTheStandardWay) {
 }
 
 }  // namespace
+
+namespace {
+
+// The flags the program passes to the Data Protection API, in order.
+std::vector<DWORD> gProtectFlags, gUnprotectFlags;
+testsupport::ImportPatch* gProtectPatch = nullptr;
+testsupport::ImportPatch* gUnprotectPatch = nullptr;
+
+BOOL WINAPI recordProtect(DATA_BLOB* in, LPCWSTR description, DATA_BLOB* entropy, PVOID reserved,
+                          CRYPTPROTECT_PROMPTSTRUCT* prompt, DWORD flags, DATA_BLOB* out) {
+    gProtectFlags.push_back(flags);
+    return gProtectPatch->original<decltype(&recordProtect)>()(in, description, entropy, reserved, prompt, flags, out);
+}
+
+BOOL WINAPI recordUnprotect(DATA_BLOB* in, LPWSTR* description, DATA_BLOB* entropy, PVOID reserved,
+                            CRYPTPROTECT_PROMPTSTRUCT* prompt, DWORD flags, DATA_BLOB* out) {
+    gUnprotectFlags.push_back(flags);
+    return gUnprotectPatch->original<decltype(&recordUnprotect)>()(in, description, entropy, reserved, prompt, flags,
+                                                                    out);
+}
+
+}  // namespace
+
+// Bound to the current user, never to the machine, and never prompting. Wine
+// records none of the flags in the blob (Windows does, in its header), so the
+// flags are read off the calls themselves.
+TEST_F(SecureStorageLua, ProtectionIsForTheCurrentUserOnlyAndNeverPrompts) {
+    testsupport::ImportPatch protect("crypt32.dll", "CryptProtectData", reinterpret_cast<const void*>(&recordProtect));
+    testsupport::ImportPatch unprotect("crypt32.dll", "CryptUnprotectData",
+                                       reinterpret_cast<const void*>(&recordUnprotect));
+    ASSERT_TRUE(protect.applied());
+    ASSERT_TRUE(unprotect.applied());
+    gProtectPatch = &protect;
+    gUnprotectPatch = &unprotect;
+    gProtectFlags.clear();
+    gUnprotectFlags.clear();
+    const Results blob = call(luaSecureProtect, "value");
+    ASSERT_EQ(blob.values.size(), 1u);
+    const Results plain = call(luaSecureUnprotect, blob.values[0]);
+    gProtectPatch = gUnprotectPatch = nullptr;
+    EXPECT_EQ(plain.values, std::vector<std::string>{"value"});
+    EXPECT_EQ(gProtectFlags, std::vector<DWORD>{CRYPTPROTECT_UI_FORBIDDEN});
+    EXPECT_EQ(gUnprotectFlags, std::vector<DWORD>{CRYPTPROTECT_UI_FORBIDDEN});
+}

@@ -10,14 +10,24 @@
 
 #include "base/CCConsole.h"
 
+#include <climits>
 #include <string>
 
 namespace {
 
 std::string reloginBody(const std::string& refreshToken) {
     std::string body = "rt=";
-    if (CurlString escaped{curl_escape(refreshToken.c_str(), 0)}) body += escaped.get();
+    // With its length: every byte of the token goes, none is taken for its end.
+    if (refreshToken.size() > static_cast<size_t>(INT_MAX)) return body;
+    if (CurlString escaped{curl_escape(refreshToken.data(), static_cast<int>(refreshToken.size()))})
+        body += escaped.get();
     return body;
+}
+
+// Saved only when it can be sent back whole and read back as one line.
+bool isUsableRefreshToken(const std::string& token) {
+    static const char kBreaks[] = {'\r', '\n', '\0'};
+    return token.find_first_of(std::string(kBreaks, sizeof kBreaks)) == std::string::npos;
 }
 
 }  // namespace
@@ -43,6 +53,11 @@ void silentRelogin(const char* refreshTokenKey, int luaRef) {
     }
     const std::string timestamp = jsonStringField(answer.body, "timestamp");
     const std::string newToken = jsonStringField(answer.body, "rt");
-    if (!newToken.empty()) setSavedLoginValue(refreshTokenKey, newToken);
+    if (!newToken.empty() && !isUsableRefreshToken(newToken)) {
+        // The login itself stands; the old token stays for the next time.
+        cocos2d::log("[ZAVU] dang nhap lai: ma lam moi moi co ky tu NUL hoac xuong dong, giu ma cu");
+    } else if (!newToken.empty()) {
+        setSavedLoginValue(refreshTokenKey, newToken);
+    }
     deliverLuaResult(luaRef, loginSuccessResult(userid, sign, timestamp));
 }

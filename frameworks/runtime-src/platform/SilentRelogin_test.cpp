@@ -1,5 +1,6 @@
 // The silent re-login against the fixture's re-login service over HTTPS:
 // what is sent, which answers count, and what is saved.
+#include "platform/HttpPostForm.h"
 #include "platform/LoginStore.h"
 #include "platform/NativeBridgeTestSupport.h"
 #include "platform/StorageTestSupport.h"
@@ -18,6 +19,13 @@ const char kOkBody[] = R"({"code":"1000","userid":"u1","sign":"s1","timestamp":"
 std::string route(const std::string& fields) { return "{\"/app_relogin.php\": {" + fields + "}}"; }
 
 std::string body(const std::string& json) { return "\"body\": " + jsonQuote(json); }
+
+// json followed by blanks up to size bytes.
+std::string padded(const std::string& json, size_t size) { return json + std::string(size - json.size(), ' '); }
+
+std::string redirect(int status, const std::string& location) {
+    return "\"status\": " + std::to_string(status) + ", \"headers\": {\"Location\": " + jsonQuote(location) + "}";
+}
 
 class SilentReloginTest : public ::testing::Test {
 protected:
@@ -71,6 +79,17 @@ TEST_F(SilentReloginTest, AnswersAndWhatTheyLeaveSaved) {
          "faild", "rt-old"},
         {"connection closed without answer", route("\"refuse\": true"), "faild", "rt-old"},
         {"not JSON", route(body("<html>maintenance</html>")), "faild", "rt-old"},
+        // A token that could not be sent back whole, or read back as one line:
+        // the login stands, the old token stays.
+        {"new token with a NUL",
+         route(body(R"({"code":"1000","userid":"u","sign":"s","timestamp":"t","rt":"ab\u0000cd"})")),
+         "success|u|s|t|u", "rt-old"},
+        {"new token with a line break",
+         route(body(R"({"code":"1000","userid":"u","sign":"s","timestamp":"t","rt":"ab\r\nmethod=x"})")),
+         "success|u|s|t|u", "rt-old"},
+        // The answer's size is capped: a hostile one must not fill the 32-bit process.
+        {"answer at the cap", route(body(padded(kOkBody, kMaxFormAnswerBytes))), "success|u1|s1|t1|u1", "rt-new"},
+        {"answer over the cap", route(body(padded(kOkBody, kMaxFormAnswerBytes + 1))), "faild", "rt-old"},
     };
     for (const AnswerCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -129,6 +148,71 @@ TEST_F(SilentReloginTest, RedirectsAreFollowedToHttpsOnly) {
     EXPECT_EQ(requests[1].scheme, "https");
     EXPECT_EQ(requests[1].body, "rt=rt-old");
     EXPECT_EQ(getSavedLoginValue("tg_rt"), "rt-new");
+}
+
+TEST_F(SilentReloginTest, RedirectsAreFollowedOnlyToTheSameHostAndPort) {
+    const std::string here = "https://127.0.0.1:" + std::to_string(fixturePort(2));
+    const int otherPort = fixturePort(1);
+    struct Case {
+        const char* name;
+        int status;
+        std::string location;
+        const char* result;
+        size_t requests;  // that reached the service's port
+    };
+    const Case cases[] = {
+        {"a path on the same host", 307, "/moved.php", "success|u1|s1|t1|u1", 2},
+        {"the same host and port written out", 308, here + "/moved.php", "success|u1|s1|t1|u1", 2},
+        // The same server under another name: it would get the token again.
+        {"another host name, 307", 307, "https://localhost:" + std::to_string(fixturePort(2)) + "/moved.php",
+         "faild", 1},
+        {"another host name, 302", 302, "https://localhost:" + std::to_string(fixturePort(2)) + "/moved.php",
+         "faild", 1},
+        {"another port", 308, "https://127.0.0.1:" + std::to_string(otherPort) + "/moved.php", "faild", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setSavedLoginValue("tg_rt", "rt-old");
+        scriptReloginService("{\"/app_relogin.php\": {" + redirect(c.status, c.location) + "}, \"/moved.php\": {" +
+                             body(kOkBody) + "}}");
+        scriptPortSite(otherPort, "{\"/moved.php\": {" + body(kOkBody) + "}}");
+        EXPECT_EQ(relogin("loginTelegramSilent"), c.result);
+        const std::vector<LoggedRequest> requests = reloginRequests();
+        EXPECT_EQ(requests.size(), c.requests);
+        if (requests.size() == 2) {
+            EXPECT_EQ(requests[1].body, "rt=rt-old") << "the token went to its own service";
+        }
+        EXPECT_TRUE(portSiteRequests(otherPort).empty()) << "nothing is sent to another port";
+        EXPECT_EQ(getSavedLoginValue("tg_rt"), std::string(c.result) == "faild" ? "rt-old" : "rt-new");
+    }
+}
+
+TEST_F(SilentReloginTest, WithoutACallbackTheNewTokenIsStillSaved) {
+    setSavedLoginValue("tg_rt", "rt-old");
+    scriptReloginService(route(body(kOkBody)));
+    for (const char* args : {"{}", "nil", "{'not a function'}"}) {
+        SCOPED_TRACE(args);
+        setSavedLoginValue("tg_rt", "rt-old");
+        EXPECT_EQ(lua_.run(std::string("return zavu_native('PlatformQolavi', 'loginTelegramSilent', ") + args + ")"),
+                  "true");
+        EXPECT_EQ(getSavedLoginValue("tg_rt"), "rt-new");
+    }
+}
+
+TEST_F(SilentReloginTest, TheServiceMustProveItsHostName) {
+    // A certificate from the bundle's own CA, but issued for another host name.
+    const std::string wrongName = "https://127.0.0.1:" + std::to_string(fixturePort(3)) + "/app_relogin.php";
+    scriptPortSite(fixturePort(3), route(body(kOkBody)));
+    const FormPostAnswer refused = httpPostForm(wrongName, "rt=secret");
+    EXPECT_FALSE(refused.succeeded());
+    EXPECT_EQ(refused.body, "");
+    EXPECT_TRUE(portSiteRequests(fixturePort(3)).empty()) << "no request may pass a refused handshake";
+
+    scriptReloginService(route(body(kOkBody)));
+    const FormPostAnswer accepted =
+        httpPostForm("https://127.0.0.1:" + std::to_string(fixturePort(2)) + "/app_relogin.php", "rt=secret");
+    EXPECT_TRUE(accepted.succeeded()) << "the same request to the service's own name";
+    EXPECT_EQ(accepted.body, kOkBody);
 }
 
 TEST_F(SilentReloginTest, AStalledServiceIsGivenUpAtTheTimeLimit) {

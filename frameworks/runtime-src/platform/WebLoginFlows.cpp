@@ -1,5 +1,6 @@
 #include "platform/WebLoginFlows.h"
 
+#include "platform/IdToken.h"
 #include "platform/LoginAddresses.h"
 #include "platform/LoginResults.h"
 #include "platform/LoginStore.h"
@@ -7,6 +8,8 @@
 #include "platform/Nonce.h"
 #include "platform/UrlParams.h"
 #include "platform/WebWindow.h"
+
+#include "base/CCConsole.h"
 
 #include <functional>
 #include <memory>
@@ -59,13 +62,31 @@ std::string googleIdTokenUrl(const std::string& nonce) {
 }
 
 void googleIdTokenLogin(int luaRef) {
-    // The nonce is only sent: the answer is not compared with it.
-    startIntercept(googleIdTokenUrl(makeNonce()), kGoogleIdTokenCallbackPrefix, luaRef, parseIdTokenCallback);
+    const std::string nonce = makeNonce();
+    if (nonce.empty()) {
+        cocos2d::log("[ZAVU] getGoogleIdToken: khong tao duoc nonce");
+        deliverLuaResult(luaRef, kResultFailed);
+        return;
+    }
+    startIntercept(googleIdTokenUrl(nonce), kGoogleIdTokenCallbackPrefix, luaRef,
+                   [nonce](int ref, const std::string& interceptedUrl) {
+                       parseIdTokenCallback(ref, interceptedUrl, nonce);
+                   });
 }
 
-void parseIdTokenCallback(int luaRef, const std::string& url) {
+void parseIdTokenCallback(int luaRef, const std::string& url, const std::string& sentNonce) {
     const std::string token = urlFragmentParam(url, "id_token");
-    deliverLuaResult(luaRef, token.empty() ? std::string(kResultFailed) : kResultTokenPrefix + token);
+    if (token.empty()) {
+        deliverLuaResult(luaRef, kResultFailed);
+        return;
+    }
+    // A token for another request (or none at all) is not this login's answer.
+    if (sentNonce.empty() || idTokenNonce(token) != sentNonce) {
+        cocos2d::log("[ZAVU] getGoogleIdToken: id_token khong mang nonce da gui, bo qua");
+        deliverLuaResult(luaRef, kResultFailed);
+        return;
+    }
+    deliverLuaResult(luaRef, kResultTokenPrefix + token);
 }
 
 void bindTelegramLogin(int luaRef) { startIntercept(kTelegramBindPage, kTelegramBindPrefix, luaRef, parseBindCallback); }

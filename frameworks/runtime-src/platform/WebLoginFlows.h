@@ -26,7 +26,8 @@ void bindTelegramLogin(int luaRef);
 // The result callbacks: each delivers exactly one result for the intercepted
 // URL ("" when the window was closed).
 void parseLoginCallback(const WebLoginContext& context, const std::string& url);
-void parseIdTokenCallback(int luaRef, const std::string& url);
+// sentNonce: the nonce of the request; the id_token's payload must carry it.
+void parseIdTokenCallback(int luaRef, const std::string& url, const std::string& sentNonce);
 void parseBindCallback(int luaRef, const std::string& url);
 
 // The authorization request of googleIdTokenLogin, with its nonce.

@@ -13,12 +13,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
 using bridgetest::BridgeLua;
+using bridgetest::base64Url;
+using bridgetest::idToken;
 
 const std::string kUserSite = std::string("https://") + USER_SITE_HOST + "/";
 
@@ -36,6 +40,7 @@ protected:
         // A fresh window for the next test; a login still waiting is dropped.
         if (HWND w = webWindow()) ::DestroyWindow(w);
         pump();
+        for (const std::wstring& breach : api_.violations()) ADD_FAILURE() << "COM rule broken: " << wideToUtf8(breach);
     }
 
     HWND webWindow() {
@@ -139,6 +144,9 @@ TEST_F(WebLoginTest, TelegramCallbackUrls) {
         {"zavu://tgdone?code=1000&userid=V%C3%A2n+A&sign=a%4&rt=%4G1", "success|V\xC3\xA2n A|a%4||V\xC3\xA2n A", "@1"},
         {"zavu://tgdone?code=1000&userid=7&timestamp=1&sign=s#frag", "success|7|s#frag|1|7", ""},
         {"zavu://tgdone/extra?code=1000&userid=7&sign=s", "success|7|s||7", ""},
+        // A token that could not be sent back whole is not saved; the login stands.
+        {"zavu://tgdone?code=1000&userid=7&sign=s&timestamp=9&rt=a%00b", "success|7|s|9|7", ""},
+        {"zavu://tgdone?code=1000&userid=7&sign=s&timestamp=9&rt=a%0D%0Amethod=x", "success|7|s|9|7", ""},
         // The prefix is compared as written.
         {"ZAVU://TGDONE?code=1000&userid=7&sign=s&rt=r", nullptr, ""},
         {"zavu://gdone?code=1000&userid=7&sign=s&rt=r", nullptr, ""},
@@ -258,28 +266,62 @@ TEST_F(WebLoginTest, GoogleIdTokenRequestAndItsFragment) {
     EXPECT_EQ(nonce.find_first_not_of("0123456789abcdef"), std::string::npos) << nonce;
 
     EXPECT_EQ(navigateTo(kUserSite + "gcallback.php?x=1"), 0) << "the prefix includes the \"#\"";
-    EXPECT_EQ(navigateTo(kUserSite + "gcallback.php#state=a&id_token=T.k-1_x&x=1"), 1);
-    EXPECT_EQ(lua_.results(), (std::vector<std::string>{"token|T.k-1_x"}));
+    // A claim of the sent nonce, among others, with the JSON's "/" escaped.
+    const std::string token =
+        idToken(R"({"iss":"https:\/\/accounts.example.test","nonce":")" + nonce + R"(","sub":"1"})");
+    EXPECT_EQ(navigateTo(kUserSite + "gcallback.php#state=a&id_token=" + token + "&x=1"), 1);
+    EXPECT_EQ(lua_.results(), (std::vector<std::string>{"token|" + token}));
 
-    const char* failing[] = {"gcallback.php#xid_token=T", "gcallback.php#id_token=", "gcallback.php#"};
-    for (const char* page : failing) {
-        SCOPED_TRACE(page);
+    // Each case is a new request with a nonce of its own, read from its URL.
+    const struct {
+        const char* name;
+        std::function<std::string(const std::string& nonce)> fragment;
+    } failing[] = {
+        {"no token", [](const std::string&) { return std::string("#"); }},
+        {"empty token", [](const std::string&) { return std::string("#id_token="); }},
+        {"another key", [](const std::string& n) { return "#xid_token=" + idToken(R"({"nonce":")" + n + "\"}"); }},
+        {"no nonce claim", [](const std::string&) { return "#id_token=" + idToken(R"({"sub":"1"})"); }},
+        {"another nonce",
+         [](const std::string&) { return "#id_token=" + idToken(R"({"nonce":"0123456789abcdef"})"); }},
+        {"the nonce as a number", [](const std::string&) { return "#id_token=" + idToken(R"({"nonce":1})"); }},
+        {"the nonce in the header only",
+         [](const std::string& n) {
+             return "#id_token=" + base64Url(R"({"nonce":")" + n + "\"}") + "." + base64Url("{}") + ".x";
+         }},
+        {"not of the JWT form", [](const std::string&) { return std::string("#id_token=T.k-1_x"); }},
+        {"a payload that is not JSON", [](const std::string&) { return "#id_token=" + idToken("nonce"); }},
+    };
+    for (const auto& f : failing) {
+        SCOPED_TRACE(f.name);
         lua_.run("results = {}");
         EXPECT_EQ(start("getGoogleIdToken"), "true");
-        EXPECT_EQ(navigateTo(kUserSite + page), 1);
+        const std::string sent = navigations().back().substr(expected.size());
+        ASSERT_EQ(sent.size(), 16u);
+        EXPECT_EQ(navigateTo(kUserSite + "gcallback.php" + f.fragment(sent)), 1);
         EXPECT_EQ(lua_.results(), (std::vector<std::string>{"faild"}));
     }
     EXPECT_EQ(getSavedLoginValue("method"), "") << "an ID token saves nothing";
     EXPECT_EQ(getSavedLoginValue("gg_rt"), "");
 }
 
-TEST(NonceTest, SixteenHexDigitsWhoseCounterHalfCounts) {
-    const std::string a = makeNonce();
-    const std::string b = makeNonce();
-    ASSERT_EQ(a.size(), 16u);
-    ASSERT_EQ(b.size(), 16u);
-    EXPECT_NE(a, b);
-    EXPECT_EQ(std::stoul(b.substr(8), nullptr, 16), std::stoul(a.substr(8), nullptr, 16) + 1);
+TEST(NonceTest, SixteenHexDigitsFromTheRandomGenerator) {
+    // Made in a tight loop: a clock or a counter would show as repeated or
+    // stepping digits; 64 random bits show neither.
+    std::set<std::string> nonces, firstHalves, secondHalves;
+    std::set<char> seen[16];
+    for (int i = 0; i < 64; ++i) {
+        const std::string n = makeNonce();
+        ASSERT_EQ(n.size(), 16u);
+        ASSERT_EQ(n.find_first_not_of("0123456789abcdef"), std::string::npos) << n;
+        nonces.insert(n);
+        firstHalves.insert(n.substr(0, 8));
+        secondHalves.insert(n.substr(8));
+        for (int d = 0; d < 16; ++d) seen[d].insert(n[d]);
+    }
+    EXPECT_EQ(nonces.size(), 64u);
+    EXPECT_GT(firstHalves.size(), 60u);
+    EXPECT_GT(secondHalves.size(), 60u);
+    for (int d = 0; d < 16; ++d) EXPECT_GT(seen[d].size(), 4u) << "digit " << d << " hardly varies";
 }
 
 TEST_F(WebLoginTest, TelegramBindingGivesTheTicketAndSavesNothing) {
@@ -304,12 +346,15 @@ TEST_F(WebLoginTest, TelegramBindingGivesTheTicketAndSavesNothing) {
     EXPECT_EQ(getSavedLoginValue("tg_rt"), "");
 }
 
-TEST_F(WebLoginTest, PayWebViewOpensTheGivenPage) {
+TEST_F(WebLoginTest, PayWebViewOpensTheGivenPageAndKeepsItsPackage) {
     EXPECT_EQ(lua_.run("return zavu_native('PlatformQolavi', 'openPayWebView', {'" + kUserSite +
                        "pay.php?u=1', 'pkg.1'})"),
               "true");
     ASSERT_FALSE(navigations().empty());
     EXPECT_EQ(navigations().back(), kUserSite + "pay.php?u=1");
+    // The user signs in on the site: the one shop redirect names the package.
+    EXPECT_EQ(api_.raiseNavigationCompleted(utf8ToWide(kUserSite + "account.php").c_str()), 0);
+    EXPECT_EQ(navigations().back(), kUserSite + "buypackage.shtml?buy=pkg.1");
 }
 
 }  // namespace

@@ -7,13 +7,15 @@
 // so WebView2 holds the only one. No handler is ever removed: they go with the
 // view and controller when the window is destroyed. Every Invoke returns S_OK
 // and lets nothing escape.
+#include "platform/ShellLinks.h"
 #include "platform/WebWindowState.h"
 
 #include "proj.win32/TextConversion.h"
 
+#include "base/CCConsole.h"
+
 #include <objbase.h>
 
-#include <cwctype>
 #include <new>
 #include <utility>
 
@@ -89,25 +91,16 @@ bool startsWith(const std::wstring& text, const std::wstring& prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// http or https, in any letter case (URI schemes are case-insensitive).
-bool isWebScheme(const std::wstring& uri) {
-    const std::wstring::size_type colon = uri.find(L':');
-    if (colon == std::wstring::npos) return false;
-    std::wstring scheme = uri.substr(0, colon);
-    for (wchar_t& c : scheme) c = static_cast<wchar_t>(std::towlower(c));
-    return scheme == L"http" || scheme == L"https";
-}
-
 bool isTelegramLink(const std::wstring& uri) {
     static const std::wstring webLink = L"//" + utf8ToWide(TELEGRAM_WEB_DOMAIN) + L"/";
-    return startsWith(uri, L"tg:") || uri.find(webLink) != std::wstring::npos;
+    return isTelegramSchemeLink(uri) || uri.find(webLink) != std::wstring::npos;
 }
 
 // Handlers are registered with the runtime through one of these: it makes the
 // object, hands it over and drops the maker's reference, whatever the result.
-template <typename Handler, typename Register>
-HRESULT handOver(Register&& registerWith) {
-    ComPtr<Handler> handler(new (std::nothrow) Handler());  // the maker's one reference
+template <typename Handler, typename Register, typename... Args>
+HRESULT handOver(Register&& registerWith, Args... args) {
+    ComPtr<Handler> handler(new (std::nothrow) Handler(args...));  // the maker's one reference
     if (!handler) return E_OUTOFMEMORY;
     return registerWith(handler.get());
 }
@@ -136,10 +129,15 @@ public:
 
             if (isTelegramLink(uri)) {
                 args->put_Cancel(TRUE);
-                // Only a Telegram scheme or a web address goes to the shell; any
+                // Only a Telegram scheme or a web address goes to the shell, and
+                // only when nothing in it can add to the handler's arguments; any
                 // other scheme that happens to carry the domain is just refused.
-                if (startsWith(uri, L"tg:") || isWebScheme(uri))
+                const ShellLinkVerdict verdict = checkShellLink(uri);
+                if (verdict == ShellLinkVerdict::Allowed)
                     ::ShellExecuteW(nullptr, L"open", uri.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                else
+                    cocos2d::log("[ZAVU] web view: tu choi lien ket Telegram (%s, %u ky tu)",
+                                 shellLinkRefusal(verdict), static_cast<unsigned>(uri.size()));
             }
             return;
         });
@@ -205,36 +203,37 @@ public:
     }
 };
 
-// The web view could not be made: a waiting login gets its one (empty)
-// answer, and the window goes so that a later opening starts over.
-void giveUpCreation() {
+// A completion of a creation that was given up (too late, or its window went)
+// is not used: a controller it brings is closed, and WebView2 releases it.
+bool belongsToCurrentCreation(unsigned serial) {
+    const WebWindow& s = gWebWindow;
+    return s.creating && serial == s.creationSerial;
+}
+
+void endCreation() {
     WebWindow& s = gWebWindow;
     s.creating = false;
-    std::function<void(const std::wstring&)> callback = std::move(s.pendingCallback);
-    s.pendingCallback = nullptr;
-    const bool wasLogin = s.intercepting;
-    s.intercepting = false;
-    // Destroyed before the answer, so that a reopening from the game's
-    // callback gets a fresh window instead of the dying one.
-    if (s.window) ::DestroyWindow(s.window);
-    if (wasLogin && callback) callback(std::wstring());
+    if (s.window) ::KillTimer(s.window, kCreationTimerId);
 }
 
 class ControllerHandler : public ComCallback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> {
 public:
+    explicit ControllerHandler(unsigned creationSerial) : creationSerial_(creationSerial) {}
+
     HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, ICoreWebView2Controller* controller) override {
         return guarded([&] {
             WebWindow& s = gWebWindow;
+            if (!belongsToCurrentCreation(creationSerial_) || !s.window) {
+                // Given up already, or the window went (with the game window)
+                // while the controller was made.
+                if (controller) controller->Close();
+                return;
+            }
             if (FAILED(errorCode) || !controller) {
                 giveUpCreation();
                 return;
             }
-            s.creating = false;
-            if (!s.window) {
-                // The window went (with the game window) while the controller was made.
-                controller->Close();
-                return;
-            }
+            endCreation();
             s.controller = ComPtr<ICoreWebView2Controller>::retain(controller);
             ICoreWebView2* view = nullptr;
             if (FAILED(controller->get_CoreWebView2(&view))) view = nullptr;
@@ -256,28 +255,40 @@ public:
             return;
         });
     }
+
+private:
+    const unsigned creationSerial_;
 };
 
 class EnvHandler : public ComCallback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> {
 public:
+    explicit EnvHandler(unsigned creationSerial) : creationSerial_(creationSerial) {}
+
     HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, ICoreWebView2Environment* environment) override {
         return guarded([&] {
             WebWindow& s = gWebWindow;
+            // A late environment is only borrowed here: not keeping it releases it.
+            if (!belongsToCurrentCreation(creationSerial_)) return;
             if (SUCCEEDED(errorCode) && environment && s.window) {
-                const HRESULT hr = handOver<ControllerHandler>([&](ControllerHandler* h) {
-                    return environment->CreateCoreWebView2Controller(s.window, h);
-                });
+                const unsigned serial = creationSerial_;
+                const HRESULT hr = handOver<ControllerHandler>(
+                    [&](ControllerHandler* h) { return environment->CreateCoreWebView2Controller(s.window, h); },
+                    serial);
                 if (SUCCEEDED(hr)) return;
             }
             giveUpCreation();
             return;
         });
     }
+
+private:
+    const unsigned creationSerial_;
 };
 
 }  // namespace
 }  // namespace zavu
 
-webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* newEnvironmentHandler() {
-    return new (std::nothrow) zavu::EnvHandler();
+webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* newEnvironmentHandler(
+    unsigned creationSerial) {
+    return new (std::nothrow) zavu::EnvHandler(creationSerial);
 }

@@ -5,9 +5,12 @@
 #include "base/CCDirector.h"
 #include "proj.win32/ScopedHandle.h"
 
+#include "../../../tests/support/ImportPatch_win.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 using namespace webwindow_testing;
 
@@ -230,66 +233,51 @@ TEST_F(WebWindowFrame, HoverAndPressRepaintOnlyOnChange) {
     for (const ButtonState& s : gWebWindow.buttonStates) EXPECT_EQ(s.hwnd, nullptr) << "reset on destruction";
 }
 
+namespace {
+
+// The leave notices the buttons ask for, in order.
+struct LeaveRequest {
+    DWORD flags;
+    HWND window;
+};
+std::vector<LeaveRequest> gLeaveRequests;
+testsupport::ImportPatch* gTrackPatch = nullptr;
+
+BOOL WINAPI recordTrackMouseEvent(LPTRACKMOUSEEVENT track) {
+    gLeaveRequests.push_back({track->dwFlags, track->hwndTrack});
+    return gTrackPatch->original<BOOL(WINAPI*)(LPTRACKMOUSEEVENT)>()(track);
+}
+
+}  // namespace
+
+// Hover ends when the system says the mouse left: the button must have asked
+// for that notice. The messages are sent here, so the shared cursor never moves.
+TEST_F(WebWindowFrame, HoverAsksForTheLeaveNoticeOncePerEntry) {
+    ASSERT_TRUE(createWebWindow());
+    ::ShowWindow(gWebWindow.window, SW_SHOW);
+    HWND b = gWebWindow.backButton;
+    testsupport::ImportPatch patch("user32.dll", "TrackMouseEvent", reinterpret_cast<const void*>(&recordTrackMouseEvent));
+    ASSERT_TRUE(patch.applied()) << "the program never calls TrackMouseEvent";
+    gTrackPatch = &patch;
+    gLeaveRequests.clear();
+    std::vector<size_t> afterStep;
+    for (const UINT message : {WM_MOUSEMOVE, WM_MOUSEMOVE, WM_MOUSELEAVE, WM_MOUSEMOVE}) {
+        ::SendMessageW(b, message, 0, MAKELPARAM(5, 5));
+        afterStep.push_back(gLeaveRequests.size());
+    }
+    const std::vector<LeaveRequest> requests = gLeaveRequests;
+    gTrackPatch = nullptr;
+    EXPECT_EQ(afterStep, (std::vector<size_t>{1, 1, 1, 2})) << "asked on entering, again after each leave";
+    for (const LeaveRequest& r : requests) {
+        EXPECT_EQ(r.flags, static_cast<DWORD>(TME_LEAVE));
+        EXPECT_EQ(r.window, b);
+    }
+}
+
 // ---- pixels ----
 
 namespace {
-
-struct Rgb {
-    int r, g, b;
-};
-
-Rgb lerp(unsigned top, unsigned bottom, double t) {
-    auto channel = [t](unsigned a, unsigned b, int shift) {
-        const int x = static_cast<int>((a >> shift) & 0xFF), y = static_cast<int>((b >> shift) & 0xFF);
-        return static_cast<int>(x + (y - x) * t + 0.5);
-    };
-    return Rgb{channel(top, bottom, 16), channel(top, bottom, 8), channel(top, bottom, 0)};
-}
-
-// A 32-bit memory surface to paint into and read back.
-class Surface {
-public:
-    Surface(int w, int h) : w_(w), h_(h) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc_ = ::CreateCompatibleDC(nullptr);
-        bitmap_ = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-        old_ = ::SelectObject(dc_, bitmap_);
-        for (int i = 0; i < w * h; ++i) bits_[i] = 0x00FF00FF;  // magenta: not painted
-    }
-    ~Surface() {
-        ::SelectObject(dc_, old_);
-        ::DeleteObject(bitmap_);
-        ::DeleteDC(dc_);
-    }
-    HDC dc() const { return dc_; }
-    Rgb at(int x, int y) const {
-        const unsigned p = bits_[y * w_ + x];
-        return Rgb{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
-    }
-
-private:
-    int w_, h_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
-    unsigned* bits_ = nullptr;
-};
-
-::testing::AssertionResult closeTo(const Rgb& got, const Rgb& want, int tolerance) {
-    if (std::abs(got.r - want.r) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
-        std::abs(got.b - want.b) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got " << got.r << "," << got.g << "," << got.b << " want " << want.r
-                                         << "," << want.g << "," << want.b;
-}
-
 constexpr int kTolerance = 10;
-
 }  // namespace
 
 TEST_F(WebWindowFrame, ToolbarStripGradientAndBottomLine) {

@@ -17,6 +17,11 @@ struct ButtonState {
     bool leaveRequested;
 };
 
+// A cold first start of the runtime (browser process started, user-data
+// folder made) takes a few seconds, well under a minute even on a slow disk;
+// one that has not completed after this never will (a broken installation).
+constexpr UINT kWebViewCreationLimitMs = 60000;
+
 struct WebWindow {
     ButtonState buttonStates[3] = {};
     WNDPROC savedButtonProc = nullptr;
@@ -38,6 +43,11 @@ struct WebWindow {
     // Counts accepted openings, so a close posted after an intercepted login
     // can tell whether the game has opened the window again since.
     WPARAM openingSerial = 0;
+    // Counts environment creations: a completion that belongs to an older,
+    // abandoned creation is closed and never used.
+    unsigned creationSerial = 0;
+    // How long a creation may take before it counts as failed.
+    UINT creationLimitMs = kWebViewCreationLimitMs;
     webview2abi::CreateEnvironmentWithOptionsFn createEnvironment = nullptr;
     bool loaderTried = false;
     bool classRegistered = false;
@@ -53,6 +63,8 @@ constexpr int kToolbarHeight = 52;
 
 // Posted after an intercepted login; wParam is the opening serial it closes.
 constexpr UINT kCloseAfterLoginMessage = WM_APP + 0x51;
+// The web window's timer that bounds a WebView2 creation.
+constexpr UINT_PTR kCreationTimerId = 0x5A01;
 
 // Life cycle and navigation (WebWindow_win.cpp).
 void hideWebWindow(HWND w);
@@ -64,8 +76,13 @@ LRESULT CALLBACK webWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 void answerPendingLoginEmpty();
 
 // WebView2 handlers (WebViewHandlers_win.cpp): a new environment-completed
-// handler with one reference, for the caller to hand over and release.
-webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* newEnvironmentHandler();
+// handler with one reference, for the caller to hand over and release. It
+// belongs to creation `creationSerial`; a completion of any other is not used.
+webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* newEnvironmentHandler(
+    unsigned creationSerial);
+// The web view could not be made (or was not made in time): a waiting login
+// gets its one empty answer and the window goes, so a later opening starts over.
+void giveUpCreation();
 
 // Frame (WebWindowFrame_win.cpp).
 bool createWebWindow();

@@ -78,6 +78,7 @@ void WebWindowTest::SetUp() {
 }
 
 void WebWindowTest::TearDown() {
+    gWebWindow.creationLimitMs = kWebViewCreationLimitMs;
     destroyGameWindow();
     // A window opened after the game window went has no owner to take it along.
     if (gWebWindow.window && !::IsWindow(gWebWindow.parentWindow)) ::DestroyWindow(gWebWindow.window);
@@ -88,6 +89,7 @@ void WebWindowTest::TearDown() {
     EXPECT_FALSE(gWebWindow.webView);
     EXPECT_EQ(api.liveObjects(), 0) << "every environment, controller, view and event argument is released";
     EXPECT_EQ(api.heldHandlers(), 0) << "every handler reference is given back";
+    for (const std::wstring& breach : api.violations()) ADD_FAILURE() << "COM rule broken: " << wideToUtf8(breach);
     LocalAppDataTest::TearDown();
 }
 
@@ -116,6 +118,46 @@ std::wstring WebWindowTest::lastNavigation(const std::vector<std::wstring>& line
     for (auto it = lines.rbegin(); it != lines.rend(); ++it)
         if (it->rfind(L"Navigate ", 0) == 0) return it->substr(9);
     return std::wstring();
+}
+
+Rgb lerp(unsigned top, unsigned bottom, double t) {
+    auto channel = [t](unsigned a, unsigned b, int shift) {
+        const int x = static_cast<int>((a >> shift) & 0xFF), y = static_cast<int>((b >> shift) & 0xFF);
+        return static_cast<int>(x + (y - x) * t + 0.5);
+    };
+    return Rgb{channel(top, bottom, 16), channel(top, bottom, 8), channel(top, bottom, 0)};
+}
+
+::testing::AssertionResult closeTo(const Rgb& got, const Rgb& want, int tolerance) {
+    if (std::abs(got.r - want.r) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
+        std::abs(got.b - want.b) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "got " << got.r << "," << got.g << "," << got.b << " want " << want.r
+                                         << "," << want.g << "," << want.b;
+}
+
+Surface::Surface(int w, int h) : w_(w), h_(h) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    dc_ = ::CreateCompatibleDC(nullptr);
+    bitmap_ = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = ::SelectObject(dc_, bitmap_);
+    for (int i = 0; i < w * h; ++i) bits_[i] = 0x00FF00FF;  // magenta: not painted
+}
+
+Surface::~Surface() {
+    ::SelectObject(dc_, old_);
+    ::DeleteObject(bitmap_);
+    ::DeleteDC(dc_);
+}
+
+Rgb Surface::at(int x, int y) const {
+    const unsigned p = bits_[y * w_ + x];
+    return Rgb{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
 }
 
 std::wstring userSite() { return L"https://" + utf8ToWide(USER_SITE_HOST); }

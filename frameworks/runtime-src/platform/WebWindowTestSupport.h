@@ -69,4 +69,35 @@ protected:
 std::wstring userSite();  // "https://" + the user site's host
 std::string userSiteUtf8();
 
+// ---- pixels ----
+
+struct Rgb {
+    int r, g, b;
+};
+
+// The colour at t (0 at top, 1 at bottom) between two ARGB colours.
+Rgb lerp(unsigned top, unsigned bottom, double t);
+
+::testing::AssertionResult closeTo(const Rgb& got, const Rgb& want, int tolerance);
+
+// A 32-bit memory surface to paint into and read back, magenta (not painted) at first.
+class Surface {
+public:
+    Surface(int w, int h);
+    ~Surface();
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+    HDC dc() const { return dc_; }
+    int width() const { return w_; }
+    int height() const { return h_; }
+    Rgb at(int x, int y) const;
+
+private:
+    int w_, h_;
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
+    unsigned* bits_ = nullptr;
+};
+
 }  // namespace webwindow_testing

@@ -8,6 +8,8 @@
 #include <objidl.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 namespace Gdiplus {
 using std::max;
 using std::min;
@@ -45,7 +47,12 @@ public:
     ~GdipObject() {
         if (p_) Delete(p_);
     }
-    T** out() { return &p_; }
+    // For out-parameters: frees what is held and hands out the slot.
+    T** out() {
+        if (p_) Delete(p_);
+        p_ = nullptr;
+        return &p_;
+    }
     T* get() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
 
@@ -102,13 +109,68 @@ void fillToolbarStrip(Gdiplus::GpGraphics* g, int span) {
     gp::GdipFillRectangleI(g, brush.get(), -1, 0, span + 2, kToolbarHeight);
 }
 
-std::wstring buttonFontFace() {
+std::wstring messageFontFace() {
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
     if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) &&
         metrics.lfMessageFont.lfFaceName[0])
         return metrics.lfMessageFont.lfFaceName;
-    return L"Segoe UI";
+    return std::wstring();
+}
+
+// The installed family most like a UI face: a sans-serif with a bold style,
+// else any with a bold style, else the first. The collection's families are
+// its own; the one chosen is cloned for the caller.
+bool installedFallbackFamily(FontFamily& family) {
+    Gdiplus::GpFontCollection* installed = nullptr;  // the system's own, never deleted
+    INT count = 0;
+    if (gp::GdipNewInstalledFontCollection(&installed) != Gdiplus::Ok ||
+        gp::GdipGetFontCollectionFamilyCount(installed, &count) != Gdiplus::Ok || count <= 0)
+        return false;
+    std::vector<Gdiplus::GpFontFamily*> families(static_cast<size_t>(count), nullptr);
+    INT found = 0;
+    if (gp::GdipGetFontCollectionFamilyList(installed, count, families.data(), &found) != Gdiplus::Ok) return false;
+    found = std::min(found, count);
+    Gdiplus::GpFontFamily* best = nullptr;
+    int bestRank = 3;
+    for (INT i = 0; i < found; ++i) {
+        if (!families[i]) continue;
+        WCHAR name[LF_FACESIZE] = {};
+        BOOL bold = FALSE;
+        gp::GdipGetFamilyName(families[i], name, LANG_NEUTRAL);
+        gp::GdipIsStyleAvailable(families[i], Gdiplus::FontStyleBold, &bold);
+        const std::wstring n(name);
+        const bool sans = n.find(L"Sans") != std::wstring::npos && n.find(L"Mono") == std::wstring::npos;
+        const int rank = bold ? (sans ? 0 : 1) : 2;
+        if (rank < bestRank) {
+            best = families[i];
+            bestRank = rank;
+        }
+    }
+    return best && gp::GdipCloneFontFamily(best, family.out()) == Gdiplus::Ok;
+}
+
+// The system's message font when GDI+ can make it; else "Segoe UI"; else
+// GDI+'s generic sans-serif; else any installed family. Under wine without
+// its own fonts the message font ("MS Shell Dlg", Tahoma) and the generic
+// family (Microsoft Sans Serif, Tahoma) may all be missing, while the
+// system's fonts are there. The fallback found is remembered by name, so a
+// repaint does not search the installed fonts again.
+bool buttonFontFamily(FontFamily& family) {
+    static std::wstring fallbackFace;  // main thread only
+    const std::wstring message = messageFontFace();
+    if (!message.empty() && gp::GdipCreateFontFamilyFromName(message.c_str(), nullptr, family.out()) == Gdiplus::Ok)
+        return true;
+    if (!fallbackFace.empty() &&
+        gp::GdipCreateFontFamilyFromName(fallbackFace.c_str(), nullptr, family.out()) == Gdiplus::Ok)
+        return true;
+    const bool found = gp::GdipCreateFontFamilyFromName(L"Segoe UI", nullptr, family.out()) == Gdiplus::Ok ||
+                       gp::GdipGetGenericFontFamilySansSerif(family.out()) == Gdiplus::Ok ||
+                       installedFallbackFamily(family);
+    if (!found) return false;
+    WCHAR name[LF_FACESIZE] = {};
+    if (gp::GdipGetFamilyName(family.get(), name, LANG_NEUTRAL) == Gdiplus::Ok) fallbackFace = name;
+    return true;
 }
 
 const wchar_t* buttonText(UINT id) {
@@ -180,15 +242,17 @@ void drawIconAndText(Gdiplus::GpGraphics* g, UINT id, float w, float h, bool pre
     }
 
     FontFamily family;
-    const std::wstring face = buttonFontFace();
-    // Without a usable family the text is left out; the icon still shows what the button does.
-    if (gp::GdipCreateFontFamilyFromName(face.c_str(), nullptr, family.out()) != Gdiplus::Ok) return;
+    // With no font at all the text is left out; the icon still shows what the button does.
+    if (!buttonFontFamily(family)) return;
     Font font;
     StringFormat format;
+    // A family without a bold face still gives a label, in its regular one.
     if (gp::GdipCreateFont(family.get(), kFontPoints, Gdiplus::FontStyleBold, Gdiplus::UnitPoint, font.out()) !=
-            Gdiplus::Ok ||
-        gp::GdipCreateStringFormat(0, LANG_NEUTRAL, format.out()) != Gdiplus::Ok)
+            Gdiplus::Ok &&
+        gp::GdipCreateFont(family.get(), kFontPoints, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint, font.out()) !=
+            Gdiplus::Ok)
         return;
+    if (gp::GdipCreateStringFormat(0, LANG_NEUTRAL, format.out()) != Gdiplus::Ok) return;
     gp::GdipSetStringFormatAlign(format.get(), Gdiplus::StringAlignmentCenter);
     gp::GdipSetStringFormatLineAlign(format.get(), Gdiplus::StringAlignmentCenter);
     const Gdiplus::RectF layout(28.0f, p, w - 40.0f, h);

@@ -238,6 +238,134 @@ TEST_F(WebWindowTest, ACallbackThatReopensTheWindowIsNotHiddenByTheLoginsClose) 
     EXPECT_EQ(lastNavigation(log()), utf8ToWide(next));
 }
 
+TEST_F(WebWindowTest, ARetryFromTheCloseCallbackStaysShownOnItsOwnPage) {
+    struct Close {
+        const char* name;
+        std::function<void()> close;
+    };
+    const Close closes[] = {
+        {"title-bar close", [] { ::SendMessageW(gWebWindow.window, WM_CLOSE, 0, 0); }},
+        {"Esc", [] { api.raiseAcceleratorKey(0, VK_ESCAPE); }},
+        {"Ve game", [] { ::SendMessageW(gWebWindow.closeButton, BM_CLICK, 0, 0); }},
+    };
+    struct Retry {
+        const char* name;
+        std::string url;
+        bool login;
+    };
+    const Retry retries[] = {
+        {"a new login", "https://login.example.test/retry", true},
+        {"the top-up page", userSiteUtf8() + "/pay.php", false},
+    };
+    for (const Close& c : closes) {
+        for (const Retry& r : retries) {
+            SCOPED_TRACE(std::string(c.name) + ", " + r.name);
+            auto first = std::make_shared<Results>();
+            auto second = std::make_shared<Results>();
+            ASSERT_TRUE(openWebLogin(kLoginUrl, kPrefix, [&, first, second](const std::string& result) {
+                first->got.push_back(result);
+                if (r.login)
+                    EXPECT_TRUE(openWebLogin(r.url, kPrefix, recorder(second)));
+                else
+                    EXPECT_TRUE(openWebWindow(r.url, "pkg"));
+            }));
+            ASSERT_TRUE(pumpUntil([&] { return viewReady() && lastNavigation(log()) == utf8ToWide(kLoginUrl); }));
+            const size_t mark = api.logSize();
+            c.close();
+            ASSERT_TRUE(pumpUntil([&] { return !first->got.empty(); }));
+            pumpFor(200);  // a posted close, were there one, comes in
+            EXPECT_THAT(first->got, ElementsAre(""));
+            EXPECT_TRUE(visible()) << "the reopening is not hidden by the rest of the close";
+            const auto lines = logSince(mark);
+            EXPECT_EQ(lastNavigation(lines), utf8ToWide(r.url));
+            EXPECT_TRUE(only(lines, L"put_IsVisible 0").empty());
+            EXPECT_TRUE(only(lines, L"Navigate about:blank").empty());
+            EXPECT_EQ(gWebWindow.intercepting, r.login);
+            if (r.login) {
+                EXPECT_EQ(api.raiseNavigationStarting(utf8ToWide(kPrefix + "?again").c_str()), 1);
+                EXPECT_THAT(second->got, ElementsAre(kPrefix + "?again")) << "the retry gets its own answer";
+            }
+            ::SendMessageW(gWebWindow.window, WM_CLOSE, 0, 0);
+            EXPECT_FALSE(visible());
+        }
+    }
+}
+
+TEST_F(WebWindowTest, AnOpeningAfterTheBlankWindowWasClosedDuringTheFirstCreationShowsItAgain) {
+    struct Case {
+        const char* name;
+        std::function<bool(const std::shared_ptr<Results>&)> open;
+    };
+    const Case cases[] = {
+        {"a login", [](const std::shared_ptr<Results>& r) { return openWebLogin(kLoginUrl, kPrefix, recorder(r)); }},
+        {"the top-up page", [](const std::shared_ptr<Results>&) { return openWebWindow("https://pay.example.test/b", "p"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(openWebWindow("https://pay.example.test/first", ""));
+        ASSERT_TRUE(gWebWindow.creating);
+        ::SendMessageW(gWebWindow.window, WM_CLOSE, 0, 0);
+        EXPECT_FALSE(visible());
+        auto results = std::make_shared<Results>();
+        ASSERT_TRUE(c.open(results));
+        EXPECT_TRUE(visible()) << "shown again while the view is still being made";
+        ASSERT_TRUE(pumpUntil([&] { return viewReady() && !only(log(), L"Navigate").empty(); }));
+        EXPECT_TRUE(visible());
+        EXPECT_EQ(lastNavigation(log()), L"https://pay.example.test/first") << "the first opening's URL";
+        ::DestroyWindow(gWebWindow.window);  // the next case makes its view anew
+        api.reset();
+    }
+}
+
+TEST_F(WebWindowTest, ACreationThatNeverCompletesIsGivenUpAndItsLateCompletionIsNotUsed) {
+    struct Case {
+        const char* name;
+        int environment;
+        int controller;
+        std::vector<std::wstring> lateCalls;  // what the late completion makes the host ask
+    };
+    const Case cases[] = {
+        {"environment", WV2D_ENV_HOLD, WV2D_CONTROLLER_SUCCEED, {}},
+        {"controller", WV2D_ENV_SUCCEED, WV2D_CONTROLLER_HOLD, {L"Close"}},
+    };
+    gWebWindow.creationLimitMs = 300;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        api.scriptEnvironment(c.environment, S_OK);
+        api.scriptController(c.controller, S_OK);
+        auto results = std::make_shared<Results>();
+        ASSERT_TRUE(openWebLogin(kLoginUrl, kPrefix, recorder(results)));
+        // An opening meanwhile is accepted and waits with the first.
+        EXPECT_TRUE(openWebWindow("https://pay.example.test/meanwhile", ""));
+        ASSERT_TRUE(pumpUntil([] { return gWebWindow.window == nullptr; })) << "given up at the limit";
+        EXPECT_FALSE(gWebWindow.creating);
+        EXPECT_FALSE(gWebWindow.intercepting);
+        EXPECT_THAT(results->got, ElementsAre("")) << "the waiting login is answered, once";
+        EXPECT_EQ(results.use_count(), 1);
+
+        // The next opening starts over with a new window and environment.
+        api.scriptEnvironment(WV2D_ENV_SUCCEED, S_OK);
+        api.scriptController(WV2D_CONTROLLER_SUCCEED, S_OK);
+        const int calls = api.environmentCalls();
+        openReady("https://pay.example.test/after");
+        EXPECT_EQ(api.environmentCalls(), calls + 1);
+
+        // The runtime answers the abandoned creation at last: it is closed, not used.
+        const auto* controller = gWebWindow.controller.get();
+        const auto* view = gWebWindow.webView.get();
+        const size_t mark = api.logSize();
+        EXPECT_EQ(api.deliverHeld(), 1);
+        EXPECT_EQ(logSince(mark), c.lateCalls);
+        EXPECT_EQ(gWebWindow.controller.get(), controller) << "the current controller and view are kept";
+        EXPECT_EQ(gWebWindow.webView.get(), view);
+        EXPECT_TRUE(viewReady());
+        EXPECT_TRUE(visible());
+        EXPECT_EQ(results->got.size(), 1u);
+        ::DestroyWindow(gWebWindow.window);
+        pumpUntil([] { return api.pendingPosts() == 0; });
+    }
+}
+
 TEST_F(WebWindowTest, ALoginDuringTheFirstCreationSwitchesModeButShowsTheFirstUrl) {
     ASSERT_TRUE(openWebWindow("https://pay.example.test/first", ""));
     auto results = std::make_shared<Results>();
@@ -469,7 +597,8 @@ TEST_F(WebWindowTest, AControllerArrivingForADestroyedWindowIsClosedAndReleased)
     ASSERT_TRUE(pumpUntil([&] { return api.logSize() > 0; }));
     EXPECT_TRUE(gWebWindow.creating);
     destroyGameWindow();
-    ASSERT_TRUE(pumpUntil([] { return !gWebWindow.creating; }));
+    EXPECT_FALSE(gWebWindow.creating) << "the creation goes with its window";
+    ASSERT_TRUE(pumpUntil([] { return api.pendingPosts() == 0; }));
     EXPECT_THAT(log(), ElementsAre(L"CreateCoreWebView2Controller", L"Close"));
     EXPECT_FALSE(gWebWindow.controller);
 }

@@ -8,8 +8,11 @@
 //          with the game window, or when the web view cannot be made.
 // Login:   off -> on (openWebLogin) -> off when the prefix is intercepted
 //          (callback gets the URI), the window is closed or the view cannot
-//          be made (callback gets ""), or the opening fails or the window is
-//          destroyed (callback dropped uncalled).
+//          be made in time (callback gets ""), or the opening fails or the
+//          window is destroyed (callback dropped uncalled).
+// Creation: bounded by creationLimitMs (a timer on the window); past it the
+//          creation counts as failed, and its completions, should they still
+//          come, are closed and never used (creationSerial tells them apart).
 //
 // Teardown order on WM_DESTROY: drop the waiting callback, release the view,
 // Close and release the controller (which drops every handler), forget the
@@ -19,6 +22,7 @@
 #include "platform/WebWindowState.h"
 #include "proj.win32/TextConversion.h"
 
+#include "base/CCConsole.h"
 #include "base/CCThreadChecker.h"
 
 #include <cstdlib>
@@ -86,6 +90,12 @@ void goBack() {
 
 void onDestroy() {
     WebWindow& s = gWebWindow;
+    // A creation under way is abandoned with its window: the next opening
+    // starts over, and the late completions are not used.
+    if (s.creating) {
+        s.creating = false;
+        ++s.creationSerial;
+    }
     // A login whose window dies is dropped: its callback is released uncalled.
     s.intercepting = false;
     std::function<void(const std::wstring&)> dropped = std::move(s.pendingCallback);
@@ -107,8 +117,16 @@ bool openWebWindow(const std::string& url, const std::string& package) {
     if (url.empty()) return false;
     tryLoaderOnce();
     if (!s.createEnvironment) return false;
-    // The view, once made, shows the URL of the opening that started it.
-    if (s.creating) return true;
+    if (s.creating) {
+        // The view, once made, shows the URL of the opening that started it;
+        // but the window shows again, should the user have closed it meanwhile.
+        ++s.openingSerial;
+        if (s.window) {
+            ::ShowWindow(s.window, SW_SHOW);
+            ::SetForegroundWindow(s.window);
+        }
+        return true;
+    }
 
     // The result is not looked at: S_FALSE (already initialised) is fine, and
     // a refusal shows up as the environment creation's own failure.
@@ -135,20 +153,43 @@ bool openWebWindow(const std::string& url, const std::string& package) {
 
     const std::wstring folder = userDataFolder();
     s.creating = true;
+    const unsigned serial = ++s.creationSerial;
+    // Set before the call: the completions may come inside it, and end it.
+    ::SetTimer(s.window, kCreationTimerId, s.creationLimitMs, nullptr);
     HRESULT hr = E_OUTOFMEMORY;
     {
         // The maker's reference goes right after the hand-over: the loader holds its own.
         zavu::ComPtr<webview2abi::ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> handler(
-            newEnvironmentHandler());
+            newEnvironmentHandler(serial));
         if (handler)
             hr = s.createEnvironment(nullptr, folder.empty() ? nullptr : folder.c_str(), nullptr, handler.get());
     }
     if (FAILED(hr)) {
-        s.creating = false;
-        ::ShowWindow(s.window, SW_HIDE);
+        if (s.creationSerial == serial) {
+            s.creating = false;
+            ++s.creationSerial;
+        }
+        if (s.window) {
+            ::KillTimer(s.window, kCreationTimerId);
+            ::ShowWindow(s.window, SW_HIDE);
+        }
         return false;
     }
     return true;
+}
+
+void giveUpCreation() {
+    WebWindow& s = gWebWindow;
+    s.creating = false;
+    ++s.creationSerial;
+    std::function<void(const std::wstring&)> callback = std::move(s.pendingCallback);
+    s.pendingCallback = nullptr;
+    const bool wasLogin = s.intercepting;
+    s.intercepting = false;
+    // Destroyed before the answer, so that a reopening from the game's
+    // callback gets a fresh window instead of the dying one.
+    if (s.window) ::DestroyWindow(s.window);
+    if (wasLogin && callback) callback(std::wstring());
 }
 
 bool openWebLogin(const std::string& url, const std::string& callbackPrefix,
@@ -183,8 +224,11 @@ void answerPendingLoginEmpty() {
 void hideWebWindow(HWND w) {
     checkThread("hideWebWindow");
     WebWindow& s = gWebWindow;
-    // The login is answered first; hiding follows whatever the callback did.
+    // The login is answered first. A callback that opened the window again
+    // (a retried login, the top-up page) keeps it shown on its own page.
+    const WPARAM opening = s.openingSerial;
     answerPendingLoginEmpty();
+    if (s.openingSerial != opening) return;
     if (s.controller) s.controller->put_IsVisible(FALSE);
     if (s.webView) s.webView->Navigate(kBlankPage);
     ::ShowWindow(w, SW_HIDE);
@@ -232,6 +276,14 @@ LRESULT CALLBACK webWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         // Only the opening that the intercepted login belonged to is closed:
         // the game's callback may have opened the window again meanwhile.
         if (wParam == gWebWindow.openingSerial) hideWebWindow(hwnd);
+        return 0;
+    case WM_TIMER:
+        if (wParam != kCreationTimerId) break;
+        ::KillTimer(hwnd, kCreationTimerId);
+        if (gWebWindow.creating) {
+            cocos2d::log("[ZAVU] WebView2 khong tao xong sau %u ms, bo qua", gWebWindow.creationLimitMs);
+            giveUpCreation();
+        }
         return 0;
     case WM_ERASEBKGND:
         return 1;

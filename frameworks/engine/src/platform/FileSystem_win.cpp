@@ -164,7 +164,10 @@ bool writeFileAtomic(const std::string& path, const void* bytes, size_t size) {
         win32::ScopedFileHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
-        if (!writeAll(file.get(), static_cast<const unsigned char*>(bytes), size)) {
+        // Flushed before the rename: after a power cut NTFS may have committed
+        // the rename but not the data, and the good file would be gone.
+        if (!writeAll(file.get(), static_cast<const unsigned char*>(bytes), size) ||
+            !::FlushFileBuffers(file.get())) {
             file.reset();
             ::DeleteFileW(temp.c_str());
             return false;
