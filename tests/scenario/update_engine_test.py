@@ -3,8 +3,10 @@ fixture patch server. Each scenario has its own game and writable folder and
 checks the files on disk, "LocalResSignSn", the engine log and the engine's
 debug-output lines."""
 
+import errno
 import os
 import re
+import subprocess
 import sys
 import time
 import unittest
@@ -87,6 +89,40 @@ class Game:
 
     def package_requests(self, name):
         return self.site.requests_for("/res/" + name)
+
+
+class SmallDisk:
+    """A tmpfs of a few pages mounted on a folder of a scenario (reached by the
+    host through wine's Z: drive), to run out of room for real. Unmounted at
+    cleanup, before the scenario's folder goes."""
+
+    PAGE = 4096
+
+    def __init__(self, test, folder, pages=64):
+        os.makedirs(folder, exist_ok=True)
+        done = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d,mode=0777" % (pages * self.PAGE),
+                               "tmpfs", folder], capture_output=True, text=True)
+        if done.returncode != 0:
+            test.skipTest("no tmpfs can be mounted here: %s" % done.stderr.strip())
+        test.addCleanup(subprocess.run, ["umount", "-l", folder], capture_output=True)
+        self.folder = folder
+        self.filler = os.path.join(folder, "filler.bin")
+
+    def fill(self, leave_pages):
+        """Fills the disk to the last page, then gives back leave_pages pages."""
+        with open(self.filler, "wb", buffering=0) as f:
+            chunk = b"\0" * self.PAGE
+            try:
+                while True:
+                    f.write(chunk)
+            except OSError as e:
+                if e.errno != errno.ENOSPC:
+                    raise
+        size = os.path.getsize(self.filler)
+        os.truncate(self.filler, size - size % self.PAGE - leave_pages * self.PAGE)
+
+    def free(self):
+        os.remove(self.filler)
 
 
 def files_below(folder):
@@ -463,6 +499,33 @@ class UpdateEngineScenarios(unittest.TestCase):
                     time.sleep(0.05)
                 self.assertEqual(host.close(), 0, host.log_text())
                 self.assertIsNone(g.record())  # nothing unpacked: every transfer was cut
+
+    def test_full_disk_while_unpacking_keeps_the_zip_and_records_nothing(self):
+        # One free page: the package's zip takes it, and the 1000 bytes of its
+        # entry find no room. The C runtime buffers them, so only the flush at
+        # the close can fail; the serial must not say the package is in.
+        g = Game(self, "full_disk")
+        disk = SmallDisk(self, os.path.join(g.data, "auc"))
+        content = os.urandom(1000)
+        p = g.package("p1.zip", [("entry.bin", content)])
+        self.assertLess(len(p), SmallDisk.PAGE)
+        g.serve([(1, "p1.zip", p)])
+        disk.fill(leave_pages=1)
+        host = g.start()
+        self.failed(host, r"^unzip err: 'p1\.zip'$")
+        self.assertTrue(any(re.match(r"^can not write destination file .*Resources/entry\.bin$", t)
+                            for t in host.debug_texts()), host.debug_texts())
+        host.kill()
+        self.assertIsNone(g.record())
+        self.assertTrue(os.path.exists(os.path.join(g.downloads, "p1.zip")))  # kept for the next try
+
+        disk.free()
+        host = g.start()
+        self.finished(host)
+        self.assertIn("reuse 'p1.zip' (md5 ok, khoi tai lai)", host.debug_texts())
+        self.assertEqual(g.resource("entry.bin"), content)
+        self.assertEqual(g.record(), "vx 1")
+        self.assertEqual(len(g.package_requests("p1.zip")), 1)
 
     def test_vietnamese_install_folder(self):
         g = Game(self, "vietnamese", folder="Tr\u00f2 ch\u01a1i H\u1ea3i V\u00e2n")

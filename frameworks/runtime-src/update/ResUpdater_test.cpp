@@ -517,6 +517,9 @@ TEST_F(EngineTest, PackageOutcomes) {
          {good}, "", "error", 2, "", 1, static_cast<int64_t>(good.size()), false, false},
         {"corrupt zip", nullptr, {"not a zip at all"}, "", "error", 3, kName, 1, 0, false, false},
         {"hostile entry", nullptr, {hostile}, "", "error", 3, kName, 1, 0, false, false},
+        {"destination unwritable, zip kept", [](EngineTest&) { FileUtils::getInstance()->createDirectory(
+                                                   layout().resources + "g.txt"); },
+         {good}, "", "error", 3, kName, 1, 0, false, true},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
