@@ -28,8 +28,10 @@ bool writeSerialRecord(const std::string& resourcesDir, const std::string& text)
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD written = 0;
+    // Flushed before it takes the record's name: after a power cut the file
+    // system may otherwise have committed the rename but not the bytes.
     const bool complete = ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                          written == text.size();
+                          written == text.size() && ::FlushFileBuffers(file.get());
     if (complete && renameOpenFile(file.get(), target)) return true;
     if (!complete) {
         if (!deleteOpenFileOnClose(file.get())) {
