@@ -1,9 +1,9 @@
 #include "update/SerialRecordFile.h"
 
 #include "proj.win32/ScopedHandle.h"
-#include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 #include "update/OpenFileActions.h"
+#include "update/UpdatePaths.h"
 
 namespace {
 
@@ -18,8 +18,8 @@ bool writeSerialRecord(const std::string& resourcesDir, const std::string& text)
     // (it scans the folder for a case-insensitive match).
     std::string parent = resourcesDir.substr(0, resourcesDir.size() - 1);
     parent = parent.substr(0, parent.find_last_of("/\\") + 1);
-    const std::wstring temp = utf8ToWide(parent + kTempName);
-    const std::wstring target = utf8ToWide(resourcesDir + kRecordName);
+    const std::wstring temp = win32FilePath(parent + kTempName);
+    const std::wstring target = win32FilePath(resourcesDir + kRecordName);
 
     // Renamed while open: one request instead of MoveFileExW's own open,
     // query, rename and close, which made the record the dearest step of a

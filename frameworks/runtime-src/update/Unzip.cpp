@@ -1,6 +1,5 @@
 #include "update/Unzip.h"
 
-#include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 #include "update/OpenFileActions.h"
 #include "update/ResList.h"
@@ -50,9 +49,11 @@ private:
     bool open_ = false;
 };
 
-// CreateDirectoryW that counts an existing folder as success.
-bool makeFolder(const std::string& path) {
-    if (::CreateDirectoryW(utf8ToWide(path).c_str(), nullptr)) return true;
+// CreateDirectoryW that counts an existing folder as success. A folder
+// entry's trailing "/" is dropped: the long form would keep it in the name.
+bool makeFolder(std::string path) {
+    if (!path.empty() && path.back() == '/') path.pop_back();
+    if (::CreateDirectoryW(win32FilePath(path).c_str(), nullptr)) return true;
     return ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
@@ -266,7 +267,7 @@ UnzipEnd extractAll(unzFile z, const std::string& zipPath, const std::string& de
 }  // namespace
 
 bool unzipFile(const std::string& zipPath, const std::string& destDir, const UnzipHooks& hooks) {
-    const std::wstring widePath = utf8ToWide(zipPath);
+    const std::wstring widePath = win32FilePath(zipPath);
     ArchiveFile archive(widePath);  // outlives the minizip handle, which closes through it
     zlib_filefunc64_def functions = archiveFunctions(&archive);
     ScopedZip zip(unzOpen2_64(widePath.c_str(), &functions));
