@@ -35,7 +35,7 @@ need_pkgs=(g++-mingw-w64-i686 gcc-mingw-w64-i686 g++-mingw-w64-x86-64 gcc-mingw-
            wine wine32:i386 wine64 xvfb x11-apps x11-utils x11-xserver-utils imagemagick
            libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 gcc-multilib
            cmake make dpkg-dev python3 googletest fonts-dejavu-core openssl
-           protobuf-compiler luajit)
+           protobuf-compiler luajit strace)
 missing=()
 for p in "${need_pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -77,6 +77,22 @@ TEST(FramePacer, AStallRestartsTheGridInsteadOfCatchingUp) {
     EXPECT_EQ(pacer.waitMs(afterStall, kFrame), 17u);
 }
 
+TEST(FramePacer, AClockSteppingBackCostsAtMostOneInterval) {
+    // A counter that steps back (a virtual machine restored, a bad processor
+    // clock) must not hold the frames for as long as it stepped.
+    for (int64_t back : {int64_t(1), kMs, kFrame, 10 * kFreq}) {
+        FramePacer pacer(kFreq);
+        const int64_t start = 600 * kFrame + 5 * kFreq;
+        ASSERT_TRUE(pacer.takeFrame(start, kFrame));
+        const int64_t now = start - back;
+        const bool drawn = pacer.takeFrame(now, kFrame);
+        if (!drawn) {
+            EXPECT_LE(pacer.waitMs(now, kFrame), 17u) << "stepped back by " << back << " ticks";
+        }
+        EXPECT_TRUE(drawn || pacer.takeFrame(now + kFrame, kFrame)) << "stepped back by " << back << " ticks";
+    }
+}
+
 TEST(FramePacer, IntervalChangesCountFromTheLastFrameAndZeroMeansEveryTurn) {
     FramePacer pacer(kFreq);
     ASSERT_TRUE(pacer.takeFrame(0, kFreq));  // one frame a second

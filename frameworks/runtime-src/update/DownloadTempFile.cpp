@@ -1,11 +1,11 @@
 #include "update/DownloadTempFile.h"
 
-#include "proj.win32/TextConversion.h"
 #include "update/OpenFileActions.h"
+#include "update/UpdatePaths.h"
 
 #include <fcntl.h>
 
-DownloadTempFile::DownloadTempFile(const std::string& path, bool append) : path_(utf8ToWide(path)) {
+DownloadTempFile::DownloadTempFile(const std::string& path, bool append) : path_(win32FilePath(path)) {
     const StreamWithHandle opened =
         openStreamWithDelete(path_, GENERIC_WRITE, append ? OPEN_ALWAYS : CREATE_ALWAYS,
                              _O_BINARY | (append ? _O_APPEND : 0), append ? "ab" : "wb");
@@ -27,7 +27,7 @@ bool DownloadTempFile::close() {
 }
 
 bool DownloadTempFile::renameAndClose(const std::string& target) {
-    const std::wstring wideTarget = utf8ToWide(target);
+    const std::wstring wideTarget = win32FilePath(target);
     if (deletable_ && stream_ && renameOpenFile(handle_, wideTarget)) return close();
     // A system that cannot rename an open file: the plain way, closed first.
     close();

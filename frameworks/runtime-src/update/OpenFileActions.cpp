@@ -1,7 +1,5 @@
 #include "update/OpenFileActions.h"
 
-#include "proj.win32/ScopedHandle.h"
-
 #include <fcntl.h>
 #include <io.h>
 
@@ -27,16 +25,24 @@ bool deleteOpenFileOnClose(HANDLE file) {
     return ::SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
 }
 
+FileWithDelete openFileWithDelete(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) {
+    FileWithDelete out;
+    out.file.reset(
+        ::CreateFileW(path.c_str(), access | DELETE, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    out.deletable = static_cast<bool>(out.file);
+    if (!out.deletable) {
+        out.file.reset(::CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    return out;
+}
+
 StreamWithHandle openStreamWithDelete(const std::wstring& path, DWORD access, DWORD disposition, int fdFlags,
                                       const char* mode) {
-    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     StreamWithHandle out;
-    ScopedFileHandle file(
-        ::CreateFileW(path.c_str(), access | DELETE, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const bool deletable = static_cast<bool>(file);
-    if (!deletable) {
-        file.reset(::CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-    }
+    FileWithDelete opened =
+        openFileWithDelete(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, disposition);
+    ScopedFileHandle& file = opened.file;
+    const bool deletable = opened.deletable;
     if (!file) return out;
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), fdFlags);
     if (fd == -1) return out;

@@ -4,10 +4,20 @@
 // request. The handle must have been opened with DELETE access.
 #pragma once
 
+#include "proj.win32/ScopedHandle.h"
 #include "proj.win32/Win32.h"
 
 #include <cstdio>
 #include <string>
+
+// A file opened with CreateFileW, with DELETE access where the system grants
+// it (then `deletable`); without it when another program has the file open
+// without sharing deletion. `file` is empty when it cannot be opened at all.
+struct FileWithDelete {
+    ScopedFileHandle file;
+    bool deletable = false;
+};
+FileWithDelete openFileWithDelete(const std::wstring& path, DWORD access, DWORD share, DWORD disposition);
 
 // A C runtime stream on a file opened with CreateFileW, with DELETE access
 // where the system grants it (then `deletable`). The stream owns the handle:

@@ -1,5 +1,7 @@
 #include "update/ResList.h"
 
+#include "proj.win32/TextConversion.h"
+#include "proj.win32/Win32.h"
 #include "update/SplitString.h"
 
 #include "rapidjson/document.h"
@@ -20,10 +22,10 @@ bool isValidItem(const rapidjson::Value& item) {
 }
 
 // The file a package name lands on in the downloads folder, as Windows sees
-// it: "/" and "\\" alike, ASCII letters folded, "." and empty components and
-// trailing dots and blanks of a component dropped. Two items with the same
-// key would share one ".temp" file and one zip.
-std::string packageFileKey(const std::string& name) {
+// it: "/" and "\\" alike, "." and empty components and trailing dots and
+// blanks of a component dropped. Letter case is folded by the comparison
+// below. Two items with the same key would share one ".temp" file and one zip.
+std::wstring packageFileKey(const std::string& name) {
     std::string key;
     size_t start = 0;
     for (;;) {
@@ -31,16 +33,23 @@ std::string packageFileKey(const std::string& name) {
         std::string part = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
         while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
         if (!part.empty()) {
-            for (char& c : part) {
-                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-            }
             if (!key.empty()) key += '/';
             key += part;
         }
-        if (end == std::string::npos) return key;
+        if (end == std::string::npos) return utf8ToWide(key);
         start = end + 1;
     }
 }
+
+// Names that NTFS takes for one: the system's ordinal comparison without
+// case, which folds each UTF-16 unit as the file system's own table does
+// ("Đ" and "đ" too), and neither expands nor normalises anything.
+struct SameFileOrder {
+    bool operator()(const std::wstring& a, const std::wstring& b) const {
+        return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                      TRUE) == CSTR_LESS_THAN;
+    }
+};
 
 }  // namespace
 
@@ -94,10 +103,10 @@ ListResult evaluateResList(const std::string& body, const std::string& sign, int
     const auto listMember = doc.FindMember("xlist");
     if (listMember == doc.MemberEnd() || !listMember->value.IsArray()) return result;
     const rapidjson::Value& xlist = listMember->value;
-    std::set<std::string> fileKeys;
+    std::set<std::wstring, SameFileOrder> fileKeys;
     for (const auto& item : xlist.GetArray()) {
         if (!isValidItem(item)) return result;
-        const std::string key = packageFileKey(std::string(item[1].GetString(), item[1].GetStringLength()));
+        const std::wstring key = packageFileKey(std::string(item[1].GetString(), item[1].GetStringLength()));
         if (key.empty() || !fileKeys.insert(key).second) return result;  // the same package file twice
     }
 

@@ -141,3 +141,34 @@ TEST(ResList, ParseErrorCodeIsTheLibrarys) {
     EXPECT_EQ(evaluateResList("{} {}", "vx", 0).parseError, 2);     // root not singular
     EXPECT_EQ(evaluateResList("\xEF\xBB\xBF{}", "vx", 0).parseError, 3);  // a BOM is an invalid value
 }
+
+// Two items whose names NTFS takes for one file would share one ".temp" and
+// one zip: the names are compared as the file system folds them, letter by
+// letter over all of Unicode (Vietnamese capitals included), without
+// expanding or normalising anything.
+TEST(ResList, PackageNamesFoldAsTheFileSystemFoldsThem) {
+    const std::string md5 = "0123456789ABCDEF0123456789ABCDEF";
+    auto list = [&](const std::string& first, const std::string& second) {
+        return "{\"sign\":\"vx\",\"xlist\":[[1,\"" + first + "\",\"" + md5 + "\",10],[2,\"" + second + "\",\"" + md5 +
+               "\",10]]}";
+    };
+    struct Case {
+        const char* what;
+        std::string first, second;
+        bool sameFile;
+    } cases[] = {
+        {"Latin letters", "Pkg.zip", "pKG.ZIP", true},
+        {"d with stroke", "\xc4\x91\xe1\xbb\x93.zip", "\xc4\x90\xe1\xbb\x92.zip", true},        // đồ / ĐỒ
+        {"letters with tone marks", "h\xe1\xbb\x8d" "a/\xe1\xba\xa3.zip", "H\xe1\xbb\x8c" "A/\xe1\xba\xa2.zip",
+         true},                                                                                  // họa/ả / HỌA/Ả
+        {"horned letters", "\xc6\xb0\xc6\xa1.zip", "\xc6\xaf\xc6\xa0.zip", true},                // ươ / ƯƠ
+        {"sharp s is not expanded", "\xc3\x9f.zip", "SS.zip", false},
+        {"no normalisation", "\xc3\xa9.zip", "e\xcc\x81.zip", false},                           // é / e + accent
+        {"other letters", "\xc4\x91.zip", "d.zip", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ListResult r = evaluateResList(list(c.first, c.second), "vx", 0);
+        EXPECT_EQ(r.verdict, c.sameFile ? ListVerdict::FormatError : ListVerdict::Queue);
+    }
+}

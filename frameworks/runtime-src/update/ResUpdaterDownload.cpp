@@ -4,9 +4,11 @@
 //
 // One package on disk:
 //   <name>.temp  grows while bytes arrive, hashed as they are written (a
-//                resumed file's old bytes first); survives an aborted or
-//                failed transfer that wrote bytes, and is resumed next time
-//        |  transfer done with 2xx and the MD5 matches (else removed)
+//                resumed file's old bytes first); survives a failed or
+//                aborted transfer, and is resumed next time; removed when
+//                the server refuses its range or its digest is wrong
+//        |  its MD5 matches: before a request (an earlier transfer ended
+//        |  after the last byte), or after a 2xx or a 416 (nothing left)
 //        v  renamed through the handle it was written with
 //   <name>       unpacked, then deleted by the unpacking thread; found again
 //                on a later run, it is reused only when its MD5 matches
@@ -35,6 +37,13 @@ bool isVerified(const std::string& path, const std::string& md5) {
     std::string hex;
     int64_t size = 0;
     return md5HexOfFile(path, &hex, &size) && size > 0 && hex == md5;
+}
+
+// The verified temp takes the package's name; error 0 when it cannot.
+bool takeFinalName(UpdateRun& run, DownloadTempFile& file, const std::string& local) {
+    if (file.renameAndClose(local)) return true;
+    run.fail(0, std::string());
+    return false;
 }
 
 bool downloadFile(UpdateRun& run, int i, TransferSession* session) {
@@ -75,6 +84,16 @@ bool downloadFile(UpdateRun& run, int i, TransferSession* session) {
         run.fail(0, std::string());
         return false;
     }
+    // An earlier transfer got the last byte but ended before the rename: the
+    // package is all there, nothing to ask the server for.
+    if (have > 0 && Md5(digest).finalHex() == e.md5) {
+        {
+            std::lock_guard<std::mutex> lock(run.mutex);
+            run.downloadedBytes[i] = e.size;
+        }
+        resLog("reuse '%s.temp' (md5 ok, da tai du)", e.name.c_str());
+        return takeFinalName(run, file, local);
+    }
     PackageFetch fetch;
     fetch.session = session;
     fetch.url = url;
@@ -94,31 +113,33 @@ bool downloadFile(UpdateRun& run, int i, TransferSession* session) {
     // prefix of the package, so it stays for the next attempt to resume.
     if (!file.flush() && outcome.curlCode == 0) outcome.curlCode = kCurlWriteError;
 
-    const bool written = outcome.written > 0;
-    if (outcome.curlCode == kCurlRangeError || outcome.httpStatus == kRangeNotSatisfiable || !written) {
-        file.removeAndClose();  // the next attempt starts from the first byte
-    }
+    // Bytes already there are worth keeping whatever stopped this transfer
+    // (no connection, a time-out, a cancellation); only a refused range or a
+    // wrong digest condemns them. An empty file is nobody's progress.
+    const int64_t total = have + outcome.written;
+    if (total == 0) file.removeAndClose();
     if (outcome.curlCode == kCurlAbortedByCallback) return false;  // cancelled: no report
 
-    if (outcome.curlCode == 0 && outcome.httpStatus >= 200 && outcome.httpStatus <= 299) {
-        if (!written) {  // its temp is gone (above): nothing to hand on
-            run.fail(0, std::string());
-            return false;
-        }
+    const bool transferDone = outcome.curlCode == 0 && outcome.httpStatus >= 200 && outcome.httpStatus <= 299;
+    // 416: the server has nothing after the bytes we hold; libcurl passes it
+    // on a resume without writing its body.
+    const bool nothingLeft = transferDone || outcome.httpStatus == kRangeNotSatisfiable;
+    if (nothingLeft && total > 0) {
         // Checked before the rename: a package that differs never takes its
         // final name.
-        if (digest.finalHex() != e.md5) {
-            file.removeAndClose();
+        if (digest.finalHex() == e.md5) return takeFinalName(run, file, local);
+        file.removeAndClose();
+        if (transferDone) {
             resLog("md5 err: '%s'", e.name.c_str());
             run.fail(2, std::string());
             return false;
         }
-        if (!file.renameAndClose(local)) {
-            run.fail(0, std::string());
-            return false;
-        }
-        return true;
+    } else if (transferDone) {  // 2xx without a byte: its temp is gone (above), nothing to hand on
+        run.fail(0, std::string());
+        return false;
     }
+    // A 200 where a range was asked: the bytes held cannot be continued.
+    if (outcome.curlCode == kCurlRangeError) file.removeAndClose();
     if (!file.close() && outcome.curlCode == 0) outcome.curlCode = kCurlWriteError;
 
     char msg[48];

@@ -33,8 +33,9 @@ private:
 };
 
 // Extracts the package and deletes its zip, unless the run was cancelled
-// before every entry was out: then the zip stays for the next run and
-// *cancelled is set.
+// before every entry was out (then *cancelled is set) or the destination
+// could not be written (a full disk, say): the zip is sound then, and stays
+// for the next run, which finds it by its MD5.
 bool unpack(UpdateRun& run, const std::string& zipPath, bool* cancelled) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastReport = Clock::now();
@@ -58,9 +59,9 @@ bool unpack(UpdateRun& run, const std::string& zipPath, bool* cancelled) {
         return true;
     };
     *cancelled = false;
-    hooks.deleteArchive = [&run, cancelled](bool extracted) {
-        *cancelled = !extracted && run.isCancelled();
-        return !*cancelled;
+    hooks.deleteArchive = [&run, cancelled](UnzipEnd end) {
+        *cancelled = end != UnzipEnd::Extracted && run.isCancelled();
+        return !*cancelled && end != UnzipEnd::WriteFailed;
     };
     return unzipFile(zipPath, run.resourcesDir, hooks);
 }
@@ -97,12 +98,16 @@ void unzipWorker(std::shared_ptr<UpdateRun> run) {
                 resLog("unzip '%s' bi huy giua chung", e.name.c_str());  // the zip stays for the next run
                 return;
             }
-            resLog("unzip err: '%s'", e.name.c_str());  // its zip is gone already
+            resLog("unzip err: '%s'", e.name.c_str());
             run->fail(3, e.name);
             return;
         }
 
         // A record that cannot be written leaves the older serial; the run goes on.
+        // The record reaches the disk before it names this package; the files
+        // just unpacked are left to the system's own write-back: flushing each
+        // of a package's thousands of small files would cost a disk flush apiece
+        // (on 20 000 entries it made the unpacking three times as long).
         writeSerialRecord(run->resourcesDir, run->sign + " " + std::to_string(e.sn));
 
         bool last = false;

@@ -118,7 +118,7 @@ private:
         FetchOutcome out;
         out.httpStatus = s.httpStatus;
         std::string body = s.body;
-        if (fetch.resumeFrom > 0 && s.curlCode == 0) {
+        if (fetch.resumeFrom > 0 && s.curlCode == 0 && s.httpStatus == 200) {
             body = body.substr(std::min<size_t>(body.size(), static_cast<size_t>(fetch.resumeFrom)));
             out.httpStatus = 206;
         }
@@ -481,6 +481,13 @@ TEST_F(EngineTest, PackageOutcomes) {
             writeFile(downloads() + relative, bytes);
         };
     };
+    auto both = [&](const std::string& temp, const std::string& zip) {
+        return [=](EngineTest&) {
+            FileUtils::getInstance()->createDirectory(downloads());
+            writeFile(downloads() + kName + ".temp", temp);
+            writeFile(downloads() + kName, zip);
+        };
+    };
     Scripted cut{good, 18, 200, 700};
     Scripted emptyBody{"", 0, 200};
     Case cases[] = {
@@ -500,8 +507,19 @@ TEST_F(EngineTest, PackageOutcomes) {
          false},
         {"no easy handle", nullptr, {"", 2, 0}, "", "error", 1, "2,0", 1, 0, false, false},
         {"2xx without bytes", nullptr, emptyBody, "", "error", 0, "", 1, 0, false, false},
+        {"complete temp used without a request", withFile(kName + ".temp", good), {good}, "", "finished", -1, "", 0,
+         0, false, false},
+        {"complete temp beside a wrong package", both(good, "stale"), {good}, "", "finished", -1, "", 0, 0, false,
+         false},
+        {"temp too long, range refused", withFile(kName + ".temp", good + "tail"), {"", 22, 416}, "", "error", 1,
+         "22,416", 1, static_cast<int64_t>(good.size()) + 4, false, false},
+        {"temp of full length but wrong, nothing left", withFile(kName + ".temp", std::string(good.size(), 'x')),
+         {good}, "", "error", 2, "", 1, static_cast<int64_t>(good.size()), false, false},
         {"corrupt zip", nullptr, {"not a zip at all"}, "", "error", 3, kName, 1, 0, false, false},
         {"hostile entry", nullptr, {hostile}, "", "error", 3, kName, 1, 0, false, false},
+        {"destination unwritable, zip kept", [](EngineTest&) { FileUtils::getInstance()->createDirectory(
+                                                   layout().resources + "g.txt"); },
+         {good}, "", "error", 3, kName, 1, 0, false, true},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -538,6 +556,87 @@ TEST_F(EngineTest, PackageOutcomes) {
             std::string text;
             EXPECT_TRUE(readFile(layout().resources + "g.txt", &text) && text == "good");
         }
+        recorder = Recorder();
+    }
+}
+
+// On a flaky network the bytes of a package must not be fetched again after
+// every failure that brought no new byte: only a refused range or a wrong
+// digest condemns a ".temp".
+TEST_F(EngineTest, TransferWithoutNewBytesKeepsTheTempForTheNextRun) {
+    const std::string good = package("g", {{"g.txt", "good"}});
+    const std::string url = std::string(kBase) + "g.zip";
+    const std::string temp = layout().downloads + "g.zip.temp";
+    const std::string head = good.substr(0, 100);
+    struct Case {
+        const char* what;
+        int curlCode;
+        long httpStatus;
+    } cases[] = {
+        {"name not resolved", 6, 0},   {"connection refused", 7, 0},   {"timed out before a byte", 28, 0},
+        {"TLS handshake failed", 35, 0}, {"empty reply", 52, 0},       {"receive error", 56, 0},
+        {"server error", 22, 503},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        shipped("vx 0");
+        FileUtils::getInstance()->createDirectory(layout().downloads);
+        writeFile(temp, head);
+        listOf("vx", {{1, "g.zip", good}});
+        transport->script(url, {"", c.curlCode, c.httpStatus, 0});
+        startEngine();
+        ASSERT_TRUE(runToEnd());
+        EXPECT_EQ(recorder.errorId, 1);
+        EXPECT_EQ(recorder.errorMsg, std::to_string(c.curlCode) + "," + std::to_string(c.httpStatus));
+        std::string kept;
+        ASSERT_TRUE(readFile(temp, &kept));
+        EXPECT_EQ(kept, head);
+
+        recorder = Recorder();
+        transport->script(url, {good});
+        startEngine();
+        ASSERT_TRUE(runToEnd());
+        EXPECT_EQ(recorder.events.back(), "finished");
+        const auto fetches = transport->fetches();
+        ASSERT_EQ(fetches.size(), 2u);
+        EXPECT_EQ(fetches[1].resumeFrom, 100);
+        recorder = Recorder();
+    }
+}
+
+// A transfer still waiting for its first byte when the run stops, because
+// another package failed or because the player closed the game.
+TEST_F(EngineTest, TransferCancelledBeforeItsFirstByteKeepsTheTemp) {
+    for (const bool closedByPlayer : {false, true}) {
+        SCOPED_TRACE(closedByPlayer ? "engine destroyed" : "another package failed");
+        SetUp();
+        shipped("vx 0");
+        const std::string a(3000, 'a'), b(3000, 'b');
+        listOf("vx", {{1, "a.zip", a}, {2, "b.zip", b}});
+        FileUtils::getInstance()->createDirectory(layout().downloads);
+        writeFile(layout().downloads + "b.zip.temp", b.substr(0, 1200));
+        Scripted failing{"x", 22, 500};
+        failing.gate = true;
+        transport->script(std::string(kBase) + "a.zip", failing);
+        Scripted connecting{b};
+        connecting.gate = true;  // nothing before the gate
+        transport->script(std::string(kBase) + "b.zip", connecting);
+        startEngine();
+        ASSERT_TRUE(pumpUntil([&] { return transport->active() == 2; }));
+        if (closedByPlayer) {
+            delete recorder.updater;
+            recorder.updater = nullptr;
+        } else {
+            transport->release(std::string(kBase) + "a.zip");
+            ASSERT_TRUE(runToEnd());
+            EXPECT_EQ(recorder.errorMsg, "22,500");
+        }
+        ASSERT_TRUE(pumpUntil([&] { return transport->active() == 0; }, 3000));
+        pumpFor(50);
+        std::string kept;
+        ASSERT_TRUE(readFile(layout().downloads + "b.zip.temp", &kept));
+        EXPECT_EQ(kept, b.substr(0, 1200));
         recorder = Recorder();
     }
 }

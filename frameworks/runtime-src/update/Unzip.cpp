@@ -1,6 +1,5 @@
 #include "update/Unzip.h"
 
-#include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 #include "update/OpenFileActions.h"
 #include "update/ResList.h"
@@ -50,9 +49,11 @@ private:
     bool open_ = false;
 };
 
-// CreateDirectoryW that counts an existing folder as success.
-bool makeFolder(const std::string& path) {
-    if (::CreateDirectoryW(utf8ToWide(path).c_str(), nullptr)) return true;
+// CreateDirectoryW that counts an existing folder as success. A folder
+// entry's trailing "/" is dropped: the long form would keep it in the name.
+bool makeFolder(std::string path) {
+    if (!path.empty() && path.back() == '/') path.pop_back();
+    if (::CreateDirectoryW(win32FilePath(path).c_str(), nullptr)) return true;
     return ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
@@ -83,16 +84,16 @@ bool makeParents(const std::string& destDir, const std::string& name, std::set<s
     return true;
 }
 
-bool extractEntry(unzFile zip, const std::string& name, const std::string& fullPath) {
+UnzipEnd extractEntry(unzFile zip, const std::string& name, const std::string& fullPath) {
     CurrentEntry entry(zip);
     if (!entry.open()) {
         resLog("can not open file %s", name.c_str());
-        return false;
+        return UnzipEnd::BadArchive;
     }
     std::unique_ptr<FILE, FileCloser> out(openFileUtf8(fullPath, L"wb"));
     if (!out) {
         resLog("can not open destination file %s", fullPath.c_str());
-        return false;
+        return UnzipEnd::WriteFailed;
     }
     std::unique_ptr<char[]> buffer(new char[kCopyBufferBytes]);
     for (;;) {
@@ -100,23 +101,29 @@ bool extractEntry(unzFile zip, const std::string& name, const std::string& fullP
         if (n < 0) {
             out.reset();  // the partly written file stays; the package fails
             resLog("can not read zip file %s, error code is %d", name.c_str(), n);
-            return false;
+            return UnzipEnd::BadArchive;
         }
         if (n == 0) break;
         if (std::fwrite(buffer.get(), 1, static_cast<size_t>(n), out.get()) != static_cast<size_t>(n)) {
             resLog("can not write destination file %s", fullPath.c_str());
-            return false;
+            return UnzipEnd::WriteFailed;
         }
     }
-    if (std::fclose(out.release()) != 0) {
+    // The stream still holds the tail (all of a small file). Wine's fclose
+    // reports success even when its own flush of it failed, so the flush is
+    // asked for first and checked on its own.
+    FILE* f = out.release();
+    const bool flushed = std::fflush(f) == 0;
+    const bool closed = std::fclose(f) == 0;
+    if (!flushed || !closed) {
         resLog("can not write destination file %s", fullPath.c_str());
-        return false;
+        return UnzipEnd::WriteFailed;
     }
     if (entry.close() != UNZ_OK) {  // UNZ_CRCERROR: the bytes written are not the bytes packed
         resLog("crc error in zip file %s", name.c_str());
-        return false;
+        return UnzipEnd::BadArchive;
     }
-    return true;
+    return UnzipEnd::Extracted;
 }
 
 // The archive's file: opened here with the wide-character call (any install
@@ -216,65 +223,66 @@ bool isBareEmptyArchive(const std::string& zipPath) {
 }
 
 // Every entry of the open archive, in order, into destDir.
-bool extractAll(unzFile z, const std::string& zipPath, const std::string& destDir, const UnzipHooks& hooks) {
+UnzipEnd extractAll(unzFile z, const std::string& zipPath, const std::string& destDir, const UnzipHooks& hooks) {
     unz_global_info64 global;
     if (unzGetGlobalInfo64(z, &global) != UNZ_OK) {
         resLog("can not read file global info of %s", zipPath.c_str());
-        return false;
+        return UnzipEnd::BadArchive;
     }
     const int total = static_cast<int>(global.number_entry);
     if (hooks.onTotal) hooks.onTotal(total);
 
     std::set<std::string> made;
     for (int k = 0; k < total; ++k) {
-        if (hooks.onEntry && !hooks.onEntry(k)) return false;
+        if (hooks.onEntry && !hooks.onEntry(k)) return UnzipEnd::Stopped;
         std::string name;
         if (!readEntryName(z, &name)) {
             resLog("can not read file info");
-            return false;
+            return UnzipEnd::BadArchive;
         }
         if (!isSafeRelativeName(name)) {
             resLog("can not extract unsafe entry name '%s'", name.c_str());
-            return false;
+            return UnzipEnd::BadArchive;
         }
         const std::string fullPath = destDir + name;
         if (name.back() == '/') {
             if (!makeFolder(fullPath)) {
                 resLog("can not create directory %s", fullPath.c_str());
-                return false;
+                return UnzipEnd::WriteFailed;
             }
             made.insert(fullPath.substr(0, fullPath.size() - 1));
         } else {
-            if (!makeParents(destDir, name, made)) return false;
-            if (!extractEntry(z, name, fullPath)) return false;
+            if (!makeParents(destDir, name, made)) return UnzipEnd::WriteFailed;
+            const UnzipEnd end = extractEntry(z, name, fullPath);
+            if (end != UnzipEnd::Extracted) return end;
         }
         if (k + 1 < total && unzGoToNextFile(z) != UNZ_OK) {
             resLog("can not read next file");
-            return false;
+            return UnzipEnd::BadArchive;
         }
     }
-    return true;
+    return UnzipEnd::Extracted;
 }
 
 }  // namespace
 
 bool unzipFile(const std::string& zipPath, const std::string& destDir, const UnzipHooks& hooks) {
-    const std::wstring widePath = utf8ToWide(zipPath);
+    const std::wstring widePath = win32FilePath(zipPath);
     ArchiveFile archive(widePath);  // outlives the minizip handle, which closes through it
     zlib_filefunc64_def functions = archiveFunctions(&archive);
     ScopedZip zip(unzOpen2_64(widePath.c_str(), &functions));
-    bool extracted = false;
+    UnzipEnd end = UnzipEnd::BadArchive;
     if (zip) {
-        extracted = extractAll(static_cast<unzFile>(zip.get()), zipPath, destDir, hooks);
+        end = extractAll(static_cast<unzFile>(zip.get()), zipPath, destDir, hooks);
     } else if (isBareEmptyArchive(zipPath)) {
         if (hooks.onTotal) hooks.onTotal(0);
-        extracted = true;
+        end = UnzipEnd::Extracted;
     } else {
         resLog("can not open downloaded zip file %s", zipPath.c_str());
     }
-    const bool remove = hooks.deleteArchive && hooks.deleteArchive(extracted);
+    const bool remove = hooks.deleteArchive && hooks.deleteArchive(end);
     const bool removedOnClose = remove && zip && archive.deleteOnClose();
     zip.reset();
     if (remove && !removedOnClose) ::DeleteFileW(widePath.c_str());  // result ignored: a leftover zip is only reused or replaced
-    return extracted;
+    return end == UnzipEnd::Extracted;
 }

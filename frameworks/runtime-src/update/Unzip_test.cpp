@@ -140,39 +140,50 @@ TEST_F(UnzipTest, DeleteArchiveHookDecidesWhetherTheZipStays) {
         std::function<void(const std::string& zip)> make;
         bool cancelAtSecondEntry;
         bool answer;
-        bool extracted;
+        UnzipEnd end;
     };
+    const std::string destination = dest();
     const std::vector<Case> cases = {
         {"extracted, delete", [](const std::string& z) { buildZip(z, {{"a.txt", "a"}, {"b/c.txt", "c"}}); }, false,
-         true, true},
-        {"extracted, keep", [](const std::string& z) { buildZip(z, {{"a.txt", "a"}}); }, false, false, true},
-        {"no entries, delete", [](const std::string& z) { buildZip(z, {}); }, false, true, true},
+         true, UnzipEnd::Extracted},
+        {"extracted, keep", [](const std::string& z) { buildZip(z, {{"a.txt", "a"}}); }, false, false,
+         UnzipEnd::Extracted},
+        {"no entries, delete", [](const std::string& z) { buildZip(z, {}); }, false, true, UnzipEnd::Extracted},
         {"cancelled, keep", [](const std::string& z) { buildZip(z, {{"a.txt", "a"}, {"b.txt", "b"}}); }, true, false,
-         false},
-        {"not a zip, delete", [](const std::string& z) { writeFile(z, std::string(300, 'j')); }, false, true, false},
+         UnzipEnd::Stopped},
+        {"not a zip, delete", [](const std::string& z) { writeFile(z, std::string(300, 'j')); }, false, true,
+         UnzipEnd::BadArchive},
         {"crc error, delete",
          [&](const std::string& z) {
              std::string bytes = buildZip(z, {{"f.txt", crcPayload}}, true);
              bytes[bytes.find(crcPayload)] ^= 0x20;
              writeFile(z, bytes);
          },
-         false, true, false},
+         false, true, UnzipEnd::BadArchive},
         {"hostile name, delete", [](const std::string& z) { buildZip(z, {{"../evil.txt", "x"}}); }, false, true,
-         false},
+         UnzipEnd::BadArchive},
+        {"folder entry without its parent, keep", [](const std::string& z) { buildZip(z, {{"x/y/", ""}}); }, false,
+         false, UnzipEnd::WriteFailed},
+        {"destination taken by a folder, keep",
+         [&](const std::string& z) {
+             makeDir(destination + "a.txt");
+             buildZip(z, {{"a.txt", "a"}});
+         },
+         false, false, UnzipEnd::WriteFailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string zip = root / "pkg.zip";
         c.make(zip);
-        std::vector<bool> asked;
+        std::vector<UnzipEnd> asked;
         UnzipHooks hooks;
         hooks.onEntry = [&](int k) { return !(c.cancelAtSecondEntry && k == 1); };
-        hooks.deleteArchive = [&](bool extracted) {
-            asked.push_back(extracted);
+        hooks.deleteArchive = [&](UnzipEnd end) {
+            asked.push_back(end);
             return c.answer;
         };
-        EXPECT_EQ(unzipFile(zip, dest(), hooks), c.extracted);
-        EXPECT_EQ(asked, std::vector<bool>{c.extracted});
+        EXPECT_EQ(unzipFile(zip, dest(), hooks), c.end == UnzipEnd::Extracted);
+        EXPECT_EQ(asked, std::vector<UnzipEnd>{c.end});
         EXPECT_EQ(exists(zip), !c.answer);
         EXPECT_TRUE(outsideDest().empty());
         removeTree(zip);
@@ -192,9 +203,9 @@ TEST_F(UnzipTest, ArchiveHeldOpenByAnotherReaderStillUnpacks) {
     ASSERT_TRUE(holder);
     int asked = 0;
     UnzipHooks hooks;
-    hooks.deleteArchive = [&](bool extracted) {
+    hooks.deleteArchive = [&](UnzipEnd end) {
         ++asked;
-        return extracted;
+        return end == UnzipEnd::Extracted;
     };
     EXPECT_TRUE(unzipFile(zip, dest(), hooks));
     EXPECT_EQ(asked, 1);

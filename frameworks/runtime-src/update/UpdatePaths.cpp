@@ -1,6 +1,7 @@
 #include "update/UpdatePaths.h"
 
 #include "cocos2d.h"
+#include "platform/LongPath.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/TlsWarmup.h"
 
@@ -27,4 +28,6 @@ void upgradePatchUrl(std::string& url) {
     url = patchServerRoot() + url.substr(plain.size());
 }
 
-FILE* openFileUtf8(const std::string& path, const wchar_t* mode) { return _wfopen(utf8ToWide(path).c_str(), mode); }
+FILE* openFileUtf8(const std::string& path, const wchar_t* mode) { return _wfopen(win32FilePath(path).c_str(), mode); }
+
+std::wstring win32FilePath(const std::string& path) { return cocos2d::fs::longPathForm(utf8ToWide(path)); }

@@ -18,3 +18,8 @@ void upgradePatchUrl(std::string& url);
 
 // fopen with a UTF-8 path, through the wide-character CRT call.
 FILE* openFileUtf8(const std::string& path, const wchar_t* mode);
+
+// A UTF-8 path as the wide-character file calls take it: in the long form
+// ("\\?\...") from the length where plain paths fail, by the engine's rule.
+// openFileUtf8 opens by it.
+std::wstring win32FilePath(const std::string& path);

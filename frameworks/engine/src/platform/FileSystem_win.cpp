@@ -1,9 +1,10 @@
 // File-system primitives on the wide-character Win32 API.
 //
-// Paths of 248 units or more (CreateDirectoryW's limit) are normalised with
-// GetFullPathNameW and given the "\\?\" prefix, so deep update folders work.
+// Paths of 248 units or more (CreateDirectoryW's limit) take their long form
+// (platform/LongPath.h), so deep update folders work.
 #include "platform/FileSystem.h"
 
+#include "platform/LongPath.h"
 #include "platform/ScopedHandle_win.h"
 #include "platform/Utf16_win.h"
 
@@ -18,25 +19,11 @@ namespace fs {
 
 namespace {
 
-constexpr size_t kLongPathThreshold = 248;
 constexpr DWORD kIoChunk = 1 << 20; // ReadFile/WriteFile take a DWORD; stay well below it
 
 bool isSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
 
-std::wstring extendedPath(const std::wstring& path) {
-    if (path.size() < kLongPathThreshold) return path;
-    if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
-    DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::wstring full(needed, L'\0');
-    DWORD written = ::GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
-    if (written == 0 || written >= needed) return path;
-    full.resize(written);
-    if (full.size() >= 2 && full[0] == L'\\' && full[1] == L'\\') return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
-
-std::wstring widePath(const std::string& path) { return extendedPath(win32::utf8ToWide(path)); }
+std::wstring widePath(const std::string& path) { return longPathForm(win32::utf8ToWide(path)); }
 
 bool attributes(const std::string& path, DWORD* attrs) {
     if (path.empty()) return false;
@@ -73,7 +60,8 @@ bool removeTreeWide(const std::wstring& dir) {
             do {
                 const std::wstring name = data.cFileName;
                 if (name == L"." || name == L"..") continue;
-                const std::wstring child = dir + L"\\" + name;
+                // A short folder's children may pass the length where plain paths fail.
+                const std::wstring child = longPathForm(dir + L"\\" + name);
                 const DWORD a = data.dwFileAttributes;
                 if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) {
                     ok = removeTreeWide(child) && ok;
@@ -200,7 +188,7 @@ bool createDirectories(const std::string& path) {
         if (next == std::wstring::npos) next = p.size();
         const std::wstring prefix = p.substr(0, next);
         if (!prefix.empty() && !isSeparator(prefix.back())) {
-            const std::wstring longPrefix = extendedPath(prefix);
+            const std::wstring longPrefix = longPathForm(prefix);
             // Exists already (or a race made it): fine; the final check decides.
             ::CreateDirectoryW(longPrefix.c_str(), nullptr);
         }
@@ -213,7 +201,7 @@ bool removeTree(const std::string& path) {
     if (path.empty() || !isDirectory(path)) return false;
     std::wstring p = win32::utf8ToWide(path);
     std::replace(p.begin(), p.end(), L'/', L'\\');
-    return removeTreeWide(extendedPath(withoutTrailingSeparators(p)));
+    return removeTreeWide(longPathForm(withoutTrailingSeparators(p)));
 }
 
 bool removeFile(const std::string& path) {

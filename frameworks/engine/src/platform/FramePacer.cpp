@@ -11,6 +11,7 @@ bool FramePacer::takeFrame(int64_t now, int64_t intervalTicks) {
         _lastFrame = now;
         return true;
     }
+    if (now < _lastFrame) _lastFrame = now;  // the clock stepped back: the grid restarts here, no stall
     const int64_t due = _lastFrame + intervalTicks;
     if (now < due) return false;
     _lastFrame = now - due >= intervalTicks ? now : due;

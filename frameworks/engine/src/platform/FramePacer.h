@@ -15,7 +15,7 @@ public:
     // True when a frame is due at `now` (the first one always is); it then
     // counts as drawn. Frames keep to a grid of intervals, so a wake-up a
     // little late does not lower the rate; after a stall of a whole interval
-    // or more the grid restarts at now.
+    // or more the grid restarts at now, and so it does when the clock steps back.
     bool takeFrame(int64_t now, int64_t intervalTicks);
 
     // Milliseconds to sleep before the next frame is due, rounded up: a wait
