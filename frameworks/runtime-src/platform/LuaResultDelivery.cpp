@@ -1,5 +1,7 @@
 #include "platform/LuaResultDelivery.h"
 
+#include "proj.win32/LuaProtectedCall.h"
+
 #include "lua.hpp"
 
 namespace {
@@ -27,17 +29,34 @@ CallingLuaStateScope::CallingLuaStateScope(lua_State* L) : previous_(callingStat
 
 CallingLuaStateScope::~CallingLuaStateScope() { callingState = previous_; }
 
+namespace {
+
+struct Delivery {
+    int luaRef;
+    const std::string* text;
+};
+
+// Under lua_cpcall: a result often arrives from the message loop, outside any
+// call of the script, and pushing it may run a collection step whose
+// finalizer raises; unprotected, that error would end the process.
+int deliverProtected(lua_State* L) {
+    const auto* delivery = static_cast<const Delivery*>(lua_touserdata(L, 1));
+    lua_rawgeti(L, LUA_REGISTRYINDEX, delivery->luaRef);
+    // Released before anything can raise: the function stays on the stack.
+    luaL_unref(L, LUA_REGISTRYINDEX, delivery->luaRef);
+    if (!lua_isfunction(L, -1)) return 0;
+    lua_pushlstring(L, delivery->text->data(), delivery->text->size());
+    if (lua_pcall(L, 1, 0, 0) != 0) lua_pop(L, 1);  // the script's own error: not ours to report
+    return 0;
+}
+
+}  // namespace
+
 void deliverLuaResult(int luaRef, const std::string& text) {
     lua_State* L = deliveryState();
     if (luaRef == -1 || !L) return;
-    lua_rawgeti(L, LUA_REGISTRYINDEX, luaRef);
-    if (lua_isfunction(L, -1)) {
-        lua_pushstring(L, text.c_str());
-        if (lua_pcall(L, 1, 0, 0) != 0) lua_pop(L, 1);  // the script's own error: not ours to report
-    } else {
-        lua_pop(L, 1);
-    }
-    luaL_unref(L, LUA_REGISTRYINDEX, luaRef);
+    Delivery delivery{luaRef, &text};
+    runLuaProtected(L, "tra ket qua cho Lua", &deliverProtected, &delivery);
 }
 
 PendingLuaCallback::PendingLuaCallback(int luaRef)

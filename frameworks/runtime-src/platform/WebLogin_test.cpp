@@ -9,10 +9,12 @@
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 
+#include "LogHook.h"
 #include "WebView2Double.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
@@ -191,6 +193,42 @@ TEST_F(WebLoginTest, ClosingTheWindowAnswersFaildOnceAndSavesNothing) {
     EXPECT_EQ(getSavedLoginValue("method"), "");
     EXPECT_EQ(getSavedLoginValue("gg_rt"), "kept");
     EXPECT_EQ(lua_.registryFunctions(), before);
+}
+
+// The window's close hands "faild" over from the message loop, outside any
+// call of the script. A collection that runs there, while the result is
+// pushed, may call a finalizer that raises: logged, and the host goes on.
+TEST_F(WebLoginTest, AFinalizerThatRaisesWhileAResultIsHandedOverIsLogged) {
+    std::vector<std::string> log;
+    cocos2d::setLogHook([&log](const std::string& line) { log.push_back(line); });
+    const int before = lua_.registryFunctions();
+    EXPECT_EQ(start("loginGoogle"), "true");
+    // A whole cycle at the next allocation, which is the result's string: the
+    // garbage below is made after the last cycle ended, and nothing of Lua
+    // runs between this chunk and the close.
+    EXPECT_EQ(lua_.run("collectgarbage('collect')\n"
+                       "collectgarbage('stop')\n"
+                       "collectgarbage('setstepmul', 1000000)\n"
+                       "local p = newproxy(true)\n"
+                       "getmetatable(p).__gc = function() error('finalizer raised') end\n"
+                       "p = nil\n"
+                       "collectgarbage('restart')"),
+              "nil");
+    closeWindow();
+    cocos2d::setLogHook(nullptr);
+    EXPECT_NE(std::find_if(log.begin(), log.end(),
+                           [](const std::string& l) {
+                               return l.rfind("[LUA ERROR] tra ket qua cho Lua that bai: ", 0) == 0 &&
+                                      l.find("finalizer raised") != std::string::npos;
+                           }),
+              log.end());
+    EXPECT_EQ(lua_.registryFunctions(), before) << "the callback is released all the same";
+    lua_.run("collectgarbage('setstepmul', 200)");
+    // The state goes on: the next login is answered as usual.
+    lua_.run("results = {}");
+    EXPECT_EQ(start("loginGoogle"), "true");
+    closeWindow();
+    EXPECT_EQ(lua_.results(), (std::vector<std::string>{"faild"}));
 }
 
 TEST_F(WebLoginTest, ANewerLoginReplacesTheWaitingOneWhoseCallbackIsReleasedUncalled) {
