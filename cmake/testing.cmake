@@ -37,9 +37,14 @@ function(host_add_gtest name)
   endif()
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   # Generous: a full parallel run of the 32-bit build under emulation is slow.
-  # A program that wine ends for an unhandled exception (a stack overflow, a
-  # page fault) can still exit 0 when other threads of it were alive: wine's
-  # line about it fails the test whatever the exit code.
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
-                       FAIL_REGULAR_EXPRESSION "wine: Unhandled ")
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
+  host_fail_on_wine_crash(${name})
+endfunction()
+
+# A program that wine ends for an unhandled exception (a stack overflow, a
+# page fault) can still exit 0 when other threads of it were alive: wine's
+# line about it fails the test whatever the exit code. For every test whose
+# output is a wine program's own.
+function(host_fail_on_wine_crash)
+  set_tests_properties(${ARGN} PROPERTIES FAIL_REGULAR_EXPRESSION "wine: Unhandled ")
 endfunction()
