@@ -1,9 +1,9 @@
-#include "platform/NativeBridge.h"
+#include "platform/bridge/NativeBridge.h"
 
-#include "platform/LuaResultDelivery.h"
-#include "platform/NativeBridgeScript.h"
-#include "platform/NativeDispatch.h"
-#include "platform/SecureStorageLua.h"
+#include "platform/login/LuaResultDelivery.h"
+#include "platform/bridge/NativeBridgeScript.h"
+#include "platform/login/NativeDispatch.h"
+#include "platform/storage/SecureStorageLua.h"
 
 #include "lua.hpp"
 

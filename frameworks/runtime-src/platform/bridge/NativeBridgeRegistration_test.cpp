@@ -6,8 +6,8 @@
 // HTTP client.
 #include <curl/curl.h> // before the engine headers: it brings <windows.h>
 
-#include "platform/NativeBridge.h"
-#include "platform/NativeBridgeScript.h"
+#include "platform/bridge/NativeBridge.h"
+#include "platform/bridge/NativeBridgeScript.h"
 
 #include "base/CCAutoreleasePool.h"
 #include "base/CCDirector.h"
@@ -111,6 +111,13 @@ TEST_F(BridgeRegistrationTest, ShippedTextIsTheScriptFileAndLoads) {
     EXPECT_EQ(std::string(nativeBridgeScript), text.str());
     ASSERT_EQ(luaL_loadstring(L, nativeBridgeScript), 0) << lua_tostring(L, -1);
     lua_pop(L, 1);
+}
+
+TEST_F(BridgeRegistrationTest, RegistersTheThreeGlobals) {
+    registerNativeBridge(L);
+    EXPECT_EQ(run(L, "return type(zavu_native)"), "function");
+    EXPECT_EQ(run(L, "return type(zavu_secure_protect)"), "function");
+    EXPECT_EQ(run(L, "return type(zavu_secure_unprotect)"), "function");
 }
 
 TEST_F(BridgeRegistrationTest, AChunkThatRaisesIsSwallowedAndTheGlobalsStay) {

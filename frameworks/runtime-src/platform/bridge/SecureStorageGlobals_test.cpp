@@ -1,5 +1,5 @@
 // The storage globals as the game sees them after registerNativeBridge.
-#include "platform/NativeBridge.h"
+#include "platform/bridge/NativeBridge.h"
 
 #include "lua.hpp"
 

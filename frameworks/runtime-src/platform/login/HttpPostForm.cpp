@@ -1,6 +1,6 @@
-#include "platform/HttpPostForm.h"
+#include "platform/login/HttpPostForm.h"
 
-#include "platform/CurlOwners.h"
+#include "platform/login/CurlOwners.h"
 #include "proj.win32/CaBundle.h"
 
 #include "base/CCConsole.h"

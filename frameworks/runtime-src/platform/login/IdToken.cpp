@@ -1,6 +1,6 @@
-#include "platform/IdToken.h"
+#include "platform/login/IdToken.h"
 
-#include "platform/Base64.h"
+#include "platform/storage/Base64.h"
 
 #include "rapidjson/document.h"
 

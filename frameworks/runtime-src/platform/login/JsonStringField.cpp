@@ -1,4 +1,4 @@
-#include "platform/JsonStringField.h"
+#include "platform/login/JsonStringField.h"
 
 #include "base/ccUTF8.h"
 

@@ -1,4 +1,4 @@
-#include "platform/LoginAddresses.h"
+#include "platform/login/LoginAddresses.h"
 
 #if !defined(USER_SITE_HOST) || !defined(RELOGIN_SERVICE_HOST) || !defined(GOOGLE_AUTH_HOST)
 #error "USER_SITE_HOST, RELOGIN_SERVICE_HOST and GOOGLE_AUTH_HOST must be defined by the build"

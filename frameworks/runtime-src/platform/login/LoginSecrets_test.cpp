@@ -2,9 +2,9 @@
 // POST body, run once with values marked "SECRET", while the engine log is
 // captured. The debug output of the same run is checked from outside by
 // tests/scenario/login_secrets_test.py, which runs this test alone.
-#include "platform/LoginStore.h"
-#include "platform/NativeBridgeTestSupport.h"
-#include "platform/StorageTestSupport.h"
+#include "platform/storage/LoginStore.h"
+#include "platform/login/LoginTestSupport.h"
+#include "platform/storage/StorageTestSupport.h"
 
 #include "LogHook.h"
 #include "base/CCConsole.h"
@@ -21,7 +21,7 @@
 
 namespace {
 
-using namespace bridgetest;
+using namespace logintest;
 
 const char kMarker[] = "SECRET";
 
@@ -53,7 +53,7 @@ TEST(LoginSecretsTest, NoSecretReachesTheEngineLog) {
     api.scriptController(WV2D_CONTROLLER_SUCCEED, S_OK);
     installCaBundle(Bundle::FixtureCa);
     storagetest::WritableFolder folder("secrets");
-    BridgeLua lua;
+    DispatchLua lua;
     EngineLogCapture log;
     // Shows the outside checker that debug output of this run reaches it.
     ::OutputDebugStringA("native-bridge: secret roads begin\n");

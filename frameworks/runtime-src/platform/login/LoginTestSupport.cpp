@@ -1,8 +1,9 @@
-#include "platform/NativeBridgeTestSupport.h"
+#include "platform/login/LoginTestSupport.h"
 
-#include "platform/Base64.h"
-#include "platform/CurlOwners.h"
-#include "platform/NativeBridge.h"
+#include "platform/storage/Base64.h"
+#include "platform/login/CurlOwners.h"
+#include "platform/login/LuaResultDelivery.h"
+#include "platform/login/NativeDispatch.h"
 
 #include "proj.win32/Win32.h"
 
@@ -23,7 +24,7 @@
 #error "RELOGIN_SERVICE_HOST must be defined by the build"
 #endif
 
-namespace bridgetest {
+namespace logintest {
 
 namespace {
 
@@ -51,14 +52,17 @@ std::string readWholeFile(const std::string& path) {
 
 }  // namespace
 
-BridgeLua::BridgeLua() {
+DispatchLua::DispatchLua() {
     EXPECT_TRUE(stack_.init());
     L_ = stack_.getLuaState();
-    registerNativeBridge(L_);
+    // As the bridge's registration makes it: the results' main state, then the global.
+    setMainLuaState(L_);
+    lua_pushcclosure(L_, luaZavuNative, 0);
+    lua_setfield(L_, LUA_GLOBALSINDEX, "zavu_native");
     EXPECT_EQ(run(kLuaHelpers), "nil");
 }
 
-std::string BridgeLua::run(const std::string& code) {
+std::string DispatchLua::run(const std::string& code) {
     const int top = lua_gettop(L_);
     std::string text;
     if (luaL_loadstring(L_, code.c_str()) != 0 || lua_pcall(L_, 0, 1, 0) != 0) {
@@ -78,7 +82,7 @@ std::string BridgeLua::run(const std::string& code) {
     return text;
 }
 
-std::vector<std::string> BridgeLua::results() {
+std::vector<std::string> DispatchLua::results() {
     std::vector<std::string> out;
     lua_getglobal(L_, "results");
     for (int i = 1; lua_istable(L_, -1); ++i) {
@@ -94,7 +98,7 @@ std::vector<std::string> BridgeLua::results() {
     return out;
 }
 
-int BridgeLua::registryFunctions() {
+int DispatchLua::registryFunctions() {
     const std::string n = run("return callbackFunctions()");
     return n.rfind("number:", 0) == 0 ? std::stoi(n.substr(7)) : -1;
 }
@@ -247,4 +251,4 @@ void presentOnReloginPort(ReloginCertificate which) {
                    "{\"certificate\": \"untrusted\", \"until\": " + std::to_string(until) + "}");
 }
 
-}  // namespace bridgetest
+}  // namespace logintest

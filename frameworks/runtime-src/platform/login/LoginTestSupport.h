@@ -1,4 +1,4 @@
-// Helpers of the native bridge tests: a Lua state with the bridge registered,
+// Helpers of the login tests: a Lua state with `zavu_native` registered,
 // driven by chunks the way the game calls it, and the client side of the
 // shared fixture server (the re-login service's scripted answers and its
 // request log, the CA bundle beside the test executable).
@@ -9,15 +9,16 @@
 #include <string>
 #include <vector>
 
-namespace bridgetest {
+namespace logintest {
 
-// A fresh Lua state with registerNativeBridge run on it. Lua helpers:
+// A fresh Lua state with `zavu_native` registered as the bridge registers it
+// (the results' main state, then the global). Lua helpers:
 //   results            the strings delivered so far, in order
 //   cb()               {function(r) results[#results+1] = r end}
 //   callbackFunctions() count of functions held in the registry
-class BridgeLua {
+class DispatchLua {
 public:
-    BridgeLua();
+    DispatchLua();
     lua_State* state() const { return L_; }
     // Runs a chunk that returns nothing or one value, rendered as text: a
     // string as is, nil as "nil", a boolean as "true"/"false", a number as
@@ -76,4 +77,4 @@ void presentOnReloginPort(ReloginCertificate which);
 
 std::string executableFolder();  // with a trailing backslash
 
-}  // namespace bridgetest
+}  // namespace logintest

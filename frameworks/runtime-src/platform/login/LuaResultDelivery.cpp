@@ -1,4 +1,4 @@
-#include "platform/LuaResultDelivery.h"
+#include "platform/login/LuaResultDelivery.h"
 
 #include "proj.win32/LuaProtectedCall.h"
 

@@ -1,12 +1,12 @@
-#include "platform/NativeDispatch.h"
+#include "platform/login/NativeDispatch.h"
 
-#include "platform/LoginAddresses.h"
-#include "platform/LoginStore.h"
-#include "platform/LuaResultDelivery.h"
-#include "platform/OpenUrlExternally.h"
-#include "platform/SilentRelogin.h"
-#include "platform/WebLoginFlows.h"
-#include "platform/WebWindow.h"
+#include "platform/login/LoginAddresses.h"
+#include "platform/storage/LoginStore.h"
+#include "platform/login/LuaResultDelivery.h"
+#include "platform/login/OpenUrlExternally.h"
+#include "platform/login/SilentRelogin.h"
+#include "platform/login/WebLoginFlows.h"
+#include "platform/webwindow/WebWindow.h"
 
 #include "base/CCConsole.h"
 

@@ -1,8 +1,8 @@
 // `zavu_native` driven from Lua as the game calls it: the method table, the
 // class test, argument handling, the saved method and the logout family.
-#include "platform/LoginStore.h"
-#include "platform/NativeBridgeTestSupport.h"
-#include "platform/StorageTestSupport.h"
+#include "platform/storage/LoginStore.h"
+#include "platform/login/LoginTestSupport.h"
+#include "platform/storage/StorageTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,19 +10,13 @@
 
 namespace {
 
-using bridgetest::BridgeLua;
+using logintest::DispatchLua;
 
 class NativeDispatchTest : public ::testing::Test {
 protected:
     storagetest::WritableFolder folder_{"dispatch"};
-    BridgeLua lua_;
+    DispatchLua lua_;
 };
-
-TEST_F(NativeDispatchTest, RegistersTheThreeGlobals) {
-    EXPECT_EQ(lua_.run("return type(zavu_native)"), "function");
-    EXPECT_EQ(lua_.run("return type(zavu_secure_protect)"), "function");
-    EXPECT_EQ(lua_.run("return type(zavu_secure_unprotect)"), "function");
-}
 
 TEST_F(NativeDispatchTest, MethodsThatDoNothingAnswerTrueAndCallNoCallback) {
     for (const char* method : {"submitLoginInfo", "contactUs", "faceBookShare", "openCafeForum", "bandPhone",

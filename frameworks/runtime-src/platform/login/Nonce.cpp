@@ -1,4 +1,4 @@
-#include "platform/Nonce.h"
+#include "platform/login/Nonce.h"
 
 #include "proj.win32/Win32.h"
 

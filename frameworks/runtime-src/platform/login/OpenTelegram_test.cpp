@@ -2,10 +2,10 @@
 // outside: the prefix's handlers for "tg", the web schemes and a file type of
 // this test's own start the recorder program, which writes down every
 // argument the shell gives it.
-#include "platform/NativeBridgeTestSupport.h"
-#include "platform/ShellLinks.h"
-#include "platform/ShellRecorderTestSupport.h"
-#include "platform/StorageTestSupport.h"
+#include "platform/login/LoginTestSupport.h"
+#include "platform/webwindow/ShellLinks.h"
+#include "platform/webwindow/ShellRecorderTestSupport.h"
+#include "platform/storage/StorageTestSupport.h"
 
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
@@ -43,7 +43,7 @@ protected:
     static constexpr const wchar_t* kExtension = L".zavu-shell-test";
     storagetest::WritableFolder folder{"shell"};
     shelltest::RecordedShell shell{utf8ToWide(folder.path()) + L"shell-record.txt"};
-    bridgetest::BridgeLua lua;
+    logintest::DispatchLua lua;
 };
 
 TEST_F(OpenTelegramTest, TheLinkReachesTheShellAsUtf16) {

@@ -1,6 +1,6 @@
-#include "platform/OpenUrlExternally.h"
+#include "platform/login/OpenUrlExternally.h"
 
-#include "platform/ShellLinks.h"
+#include "platform/webwindow/ShellLinks.h"
 
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"

@@ -1,12 +1,12 @@
-#include "platform/SilentRelogin.h"
+#include "platform/login/SilentRelogin.h"
 
-#include "platform/CurlOwners.h"
-#include "platform/HttpPostForm.h"
-#include "platform/JsonStringField.h"
-#include "platform/LoginAddresses.h"
-#include "platform/LoginResults.h"
-#include "platform/LoginStore.h"
-#include "platform/LuaResultDelivery.h"
+#include "platform/login/CurlOwners.h"
+#include "platform/login/HttpPostForm.h"
+#include "platform/login/JsonStringField.h"
+#include "platform/login/LoginAddresses.h"
+#include "platform/login/LoginResults.h"
+#include "platform/storage/LoginStore.h"
+#include "platform/login/LuaResultDelivery.h"
 
 #include "base/CCConsole.h"
 

@@ -1,9 +1,9 @@
 // The silent re-login against the fixture's re-login service over HTTPS:
 // what is sent, which answers count, and what is saved.
-#include "platform/HttpPostForm.h"
-#include "platform/LoginStore.h"
-#include "platform/NativeBridgeTestSupport.h"
-#include "platform/StorageTestSupport.h"
+#include "platform/login/HttpPostForm.h"
+#include "platform/storage/LoginStore.h"
+#include "platform/login/LoginTestSupport.h"
+#include "platform/storage/StorageTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-using namespace bridgetest;
+using namespace logintest;
 
 const char kOkBody[] = R"({"code":"1000","userid":"u1","sign":"s1","timestamp":"t1","rt":"rt-new"})";
 
@@ -42,7 +42,7 @@ protected:
     }
 
     storagetest::WritableFolder folder_{"relogin"};
-    BridgeLua lua_;
+    DispatchLua lua_;
 };
 
 struct AnswerCase {

@@ -1,4 +1,4 @@
-#include "platform/UrlParams.h"
+#include "platform/login/UrlParams.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
-#include "platform/WebLoginFlows.h"
+#include "platform/login/WebLoginFlows.h"
 
-#include "platform/IdToken.h"
-#include "platform/LoginAddresses.h"
-#include "platform/LoginResults.h"
-#include "platform/LoginStore.h"
-#include "platform/LuaResultDelivery.h"
-#include "platform/Nonce.h"
-#include "platform/UrlParams.h"
-#include "platform/WebWindow.h"
+#include "platform/login/IdToken.h"
+#include "platform/login/LoginAddresses.h"
+#include "platform/login/LoginResults.h"
+#include "platform/storage/LoginStore.h"
+#include "platform/login/LuaResultDelivery.h"
+#include "platform/login/Nonce.h"
+#include "platform/login/UrlParams.h"
+#include "platform/webwindow/WebWindow.h"
 
 #include "base/CCConsole.h"
 

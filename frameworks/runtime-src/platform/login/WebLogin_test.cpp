@@ -1,10 +1,10 @@
 // The web logins end to end, driven from Lua as the game calls them, with the
 // test double of "WebView2Loader.dll" beside the executable raising the
 // navigations a sign-in page would make.
-#include "platform/LoginStore.h"
-#include "platform/NativeBridgeTestSupport.h"
-#include "platform/Nonce.h"
-#include "platform/StorageTestSupport.h"
+#include "platform/storage/LoginStore.h"
+#include "platform/login/LoginTestSupport.h"
+#include "platform/login/Nonce.h"
+#include "platform/storage/StorageTestSupport.h"
 
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
@@ -22,9 +22,9 @@
 
 namespace {
 
-using bridgetest::BridgeLua;
-using bridgetest::base64Url;
-using bridgetest::idToken;
+using logintest::DispatchLua;
+using logintest::base64Url;
+using logintest::idToken;
 
 const std::string kUserSite = std::string("https://") + USER_SITE_HOST + "/";
 
@@ -77,7 +77,7 @@ protected:
 
     WebView2DoubleApi api_;
     storagetest::WritableFolder folder_{"weblogin"};
-    BridgeLua lua_;
+    DispatchLua lua_;
 };
 
 struct RoadCase {

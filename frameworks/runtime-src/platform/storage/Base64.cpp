@@ -1,4 +1,4 @@
-#include "platform/Base64.h"
+#include "platform/storage/Base64.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Base64 in both directions: the RFC 4648 vectors, binary bytes, and the
 // decoder's rules for layout characters, padding and foreign characters.
-#include "platform/Base64.h"
+#include "platform/storage/Base64.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // CryptProtectData / CryptUnprotectData with the fixed parameters of the saved
 // login. UI_FORBIDDEN alone: bound to the user (never the machine) and never
 // prompting, since the host may run without anyone to answer a prompt.
-#include "platform/DataProtection.h"
+#include "platform/storage/DataProtection.h"
 
 #include "proj.win32/ScopedHandle.h"
 #include "proj.win32/Win32.h"

@@ -10,7 +10,7 @@
 // tried again briefly and otherwise left as it is, with nothing written.
 #include "LoginStore.h"
 
-#include "platform/ProtectedBlob.h"
+#include "platform/storage/ProtectedBlob.h"
 
 #include "cocos2d.h"
 

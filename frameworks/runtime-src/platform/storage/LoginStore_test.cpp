@@ -5,9 +5,9 @@
 // cannot read.
 #include "LoginStore.h"
 
-#include "platform/ProtectedBlob.h"
-#include "platform/ProtectionTestSeam.h"
-#include "platform/StorageTestSupport.h"
+#include "platform/storage/ProtectedBlob.h"
+#include "platform/storage/ProtectionTestSeam.h"
+#include "platform/storage/StorageTestSupport.h"
 #include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"

@@ -1,12 +1,12 @@
-#include "platform/ProtectedBlob.h"
+#include "platform/storage/ProtectedBlob.h"
 
-#include "platform/Base64.h"
-#include "platform/DataProtection.h"
+#include "platform/storage/Base64.h"
+#include "platform/storage/DataProtection.h"
 
 #include <vector>
 
 #ifdef HOST_STORAGE_TEST_SEAM
-#include "platform/ProtectionTestSeam.h"
+#include "platform/storage/ProtectionTestSeam.h"
 bool protectionFailsForTest = false;
 #endif
 

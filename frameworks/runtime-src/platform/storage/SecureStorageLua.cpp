@@ -1,9 +1,9 @@
 // Lua and C++ errors must not cross: the argument is checked before any C++
 // object exists (a Lua error would skip its destructor on the 32-bit target),
 // and no C++ exception may reach the Lua frame that called us.
-#include "platform/SecureStorageLua.h"
+#include "platform/storage/SecureStorageLua.h"
 
-#include "platform/ProtectedBlob.h"
+#include "platform/storage/ProtectedBlob.h"
 
 #include "lua.hpp"
 

@@ -1,17 +1,17 @@
 // The protect and unprotect globals on the real Data Protection API: binary
 // round trips, the failure results, the argument errors, and the parameters a
 // blob is made with (checked against blobs made by hand).
-#include "platform/SecureStorageLua.h"
+#include "platform/storage/SecureStorageLua.h"
 
-#include "platform/ProtectedBlob.h"
-#include "platform/ProtectionTestSeam.h"
-#include "platform/StorageTestSupport.h"
+#include "platform/storage/ProtectedBlob.h"
+#include "platform/storage/ProtectionTestSeam.h"
+#include "platform/storage/StorageTestSupport.h"
 
 #include "proj.win32/Win32.h"
 
 #include "lua.hpp"
 
-#include "../../../tests/support/ImportPatch_win.h"
+#include "../../../../tests/support/ImportPatch_win.h"
 
 #include <dpapi.h>
 

@@ -1,6 +1,6 @@
-#include "platform/StorageTestSupport.h"
+#include "platform/storage/StorageTestSupport.h"
 
-#include "platform/Base64.h"
+#include "platform/storage/Base64.h"
 #include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"

@@ -1,7 +1,7 @@
 // The Lua face of the web window: zavu_openPayWebView(url [, package]).
-#include "platform/PayWebViewLua.h"
+#include "platform/webwindow/PayWebViewLua.h"
 
-#include "platform/WebWindow.h"
+#include "platform/webwindow/WebWindow.h"
 
 #include "lua.hpp"
 

@@ -1,6 +1,6 @@
 // zavu_openPayWebView in a real Lua state, opening the window on the double.
-#include "platform/PayWebViewLua.h"
-#include "platform/WebWindowTestSupport.h"
+#include "platform/webwindow/PayWebViewLua.h"
+#include "platform/webwindow/WebWindowTestSupport.h"
 
 #include "lua.hpp"
 

@@ -1,4 +1,4 @@
-#include "platform/ShellLinks.h"
+#include "platform/webwindow/ShellLinks.h"
 
 #include <cwctype>
 

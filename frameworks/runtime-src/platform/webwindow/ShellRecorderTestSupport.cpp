@@ -1,4 +1,4 @@
-#include "platform/ShellRecorderTestSupport.h"
+#include "platform/webwindow/ShellRecorderTestSupport.h"
 
 #include "proj.win32/Win32.h"
 

@@ -1,7 +1,7 @@
 // Our WebView2 declarations against the runtime's published layout: the slot
 // of every method we declare, computed from the declaration itself, and every
 // interface identifier, compared with tables written from the ABI reference.
-#include "platform/WebView2Abi.h"
+#include "platform/webwindow/WebView2Abi.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // these cases hand it handlers of the test's own, good and bad, to show that
 // it notices each breach (a double that checked nothing would pass the host's
 // own tests whatever the host did).
-#include "platform/WebWindow.h"
-#include "platform/WebWindowTestSupport.h"
+#include "platform/webwindow/WebWindow.h"
+#include "platform/webwindow/WebWindowTestSupport.h"
 
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
 
-#include "../../../tests/support/ImportPatch_win.h"
+#include "../../../../tests/support/ImportPatch_win.h"
 
 #include <gtest/gtest.h>
 

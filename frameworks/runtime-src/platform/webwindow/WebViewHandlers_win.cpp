@@ -7,8 +7,8 @@
 // so WebView2 holds the only one. No handler is ever removed: they go with the
 // view and controller when the window is destroyed. Every Invoke returns S_OK
 // and lets nothing escape.
-#include "platform/ShellLinks.h"
-#include "platform/WebWindowState.h"
+#include "platform/webwindow/ShellLinks.h"
+#include "platform/webwindow/WebWindowState.h"
 
 #include "proj.win32/TextConversion.h"
 

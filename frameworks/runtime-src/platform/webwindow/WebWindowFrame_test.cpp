@@ -1,11 +1,11 @@
 // The web window's frame: initial rectangle and geometry file, toolbar
 // layout, button hover/press tracking and the painted pixels.
-#include "platform/WebWindowTestSupport.h"
+#include "platform/webwindow/WebWindowTestSupport.h"
 
 #include "base/CCDirector.h"
 #include "proj.win32/ScopedHandle.h"
 
-#include "../../../tests/support/ImportPatch_win.h"
+#include "../../../../tests/support/ImportPatch_win.h"
 
 #include <cstdio>
 #include <fstream>

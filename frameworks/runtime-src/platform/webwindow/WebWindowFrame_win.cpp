@@ -1,7 +1,7 @@
 // The web window's frame: its class and creation with the initial rectangle,
 // the three owner-drawn toolbar buttons and their hover/press tracking, and
 // the layout of buttons and web view. Main thread only.
-#include "platform/WebWindowState.h"
+#include "platform/webwindow/WebWindowState.h"
 
 #include "cocos2d.h"
 

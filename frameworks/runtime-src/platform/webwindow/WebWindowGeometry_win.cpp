@@ -3,7 +3,7 @@
 // Read only when the window is created; written, to a temporary name renamed
 // into place, only at the end of a user move or resize. A missing, malformed,
 // too small or off-screen record is ignored.
-#include "platform/WebWindowState.h"
+#include "platform/webwindow/WebWindowState.h"
 
 #include "proj.win32/ScopedHandle.h"
 

@@ -4,7 +4,7 @@
 // make it. The pixels are read off the screen, so these tests run on an X
 // display of their own (tests/webview2-double/run_on_private_display.py),
 // where no window of another test can cover them.
-#include "platform/WebWindowTestSupport.h"
+#include "platform/webwindow/WebWindowTestSupport.h"
 
 #include "proj.win32/ScopedHandle.h"
 

@@ -2,8 +2,8 @@
 // (the window's message thread, which is also the thread WebView2 calls back on).
 #pragma once
 
-#include "platform/ComPtr.h"
-#include "platform/WebView2Abi.h"
+#include "platform/webwindow/ComPtr.h"
+#include "platform/webwindow/WebView2Abi.h"
 #include "proj.win32/Win32.h"
 
 #include <functional>

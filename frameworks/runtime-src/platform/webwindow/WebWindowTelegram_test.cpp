@@ -1,9 +1,9 @@
 // Telegram links leave the view for the shell. Observed from outside: a
 // recorder program is registered for the link schemes in the test prefix,
 // and writes down every link the shell hands it.
-#include "platform/ShellLinks.h"
-#include "platform/ShellRecorderTestSupport.h"
-#include "platform/WebWindowTestSupport.h"
+#include "platform/webwindow/ShellLinks.h"
+#include "platform/webwindow/ShellRecorderTestSupport.h"
+#include "platform/webwindow/WebWindowTestSupport.h"
 
 #include "proj.win32/TextConversion.h"
 

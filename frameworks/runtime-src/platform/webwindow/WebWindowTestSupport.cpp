@@ -1,6 +1,6 @@
-#include "platform/WebWindowTestSupport.h"
+#include "platform/webwindow/WebWindowTestSupport.h"
 
-#include "platform/WebWindow.h"
+#include "platform/webwindow/WebWindow.h"
 #include "proj.win32/TextConversion.h"
 
 #include "base/CCAutoreleasePool.h"

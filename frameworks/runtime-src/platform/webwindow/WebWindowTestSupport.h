@@ -3,9 +3,9 @@
 // LOCALAPPDATA, and message pumping with a time limit.
 #pragma once
 
-#include "platform/WebWindowState.h"
+#include "platform/webwindow/WebWindowState.h"
 
-#include "../../../tests/webview2-double/WebView2Double.h"
+#include "../../../../tests/webview2-double/WebView2Double.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // GDI+ painting of the web window's toolbar strip and its three owner-drawn
 // buttons (flat API). Each button is drawn off-screen and copied in one
 // BitBlt, so a repaint never flickers. Main thread only.
-#include "platform/WebWindowState.h"
+#include "platform/webwindow/WebWindowState.h"
 
 #include "proj.win32/ScopedHandle.h"
 

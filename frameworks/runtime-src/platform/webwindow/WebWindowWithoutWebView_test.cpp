@@ -3,8 +3,8 @@
 // lacks the loader entry. tests/webview2-double/run_without_webview.py copies
 // the test program into an empty folder (with the entry-less double for the
 // second case) and runs only these tests there.
-#include "platform/WebWindow.h"
-#include "platform/WebWindowTestSupport.h"
+#include "platform/webwindow/WebWindow.h"
+#include "platform/webwindow/WebWindowTestSupport.h"
 
 #include <cstdlib>
 #include <memory>

@@ -1,7 +1,7 @@
 // The web window's life cycle and navigation rules, against the WebView2
 // test double, with a real game window.
-#include "platform/WebWindow.h"
-#include "platform/WebWindowTestSupport.h"
+#include "platform/webwindow/WebWindow.h"
+#include "platform/webwindow/WebWindowTestSupport.h"
 
 #include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"

@@ -17,9 +17,9 @@
 // Teardown order on WM_DESTROY: drop the waiting callback, release the view,
 // Close and release the controller (which drops every handler), forget the
 // buttons, forget the window.
-#include "platform/WebWindow.h"
+#include "platform/webwindow/WebWindow.h"
 
-#include "platform/WebWindowState.h"
+#include "platform/webwindow/WebWindowState.h"
 #include "proj.win32/TextConversion.h"
 
 #include "base/CCConsole.h"

@@ -1,6 +1,6 @@
 // The controller's road: the gateway file, the gateway request behind the
 // TLS wait, the gateway answer, the updater's end reports and the hand-over.
-#include "update/AutoUpdate.h"
+#include "update/controller/AutoUpdate.h"
 
 #include "cocos2d.h"
 #include "network/HttpClient.h"
@@ -8,14 +8,14 @@
 #include "network/HttpResponse.h"
 #include "proj.win32/TlsWarmup.h"
 #include "ui/CocosGUI.h"
-#include "update/AutoUpdateProgress.h"
-#include "update/AutoUpdateRules.h"
-#include "update/AutoUpdateScene.h"
-#include "update/EngineHttpCaBundle.h"
-#include "update/ResUpdater.h"
-#include "update/SplitString.h"
-#include "update/UpdateAnswerLimit.h"
-#include "update/UpdateTexts.h"
+#include "update/controller/AutoUpdateProgress.h"
+#include "update/controller/AutoUpdateRules.h"
+#include "update/controller/AutoUpdateScene.h"
+#include "update/controller/EngineHttpCaBundle.h"
+#include "update/engine/ResUpdater.h"
+#include "update/engine/SplitString.h"
+#include "update/engine/UpdateAnswerLimit.h"
+#include "update/controller/UpdateTexts.h"
 
 #include <chrono>
 

@@ -29,7 +29,7 @@
 // (progress display) and UpdateTexts.cpp (loadLanguage).
 #pragma once
 
-#include "update/ResUpdaterDelegate.h"
+#include "update/engine/ResUpdaterDelegate.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,9 +1,9 @@
 // The alert popup: a message, a title and a retry button on a framed box.
 #include "cocos2d.h"
 #include "ui/CocosGUI.h"
-#include "update/AutoUpdate.h"
-#include "update/AutoUpdateScene.h"
-#include "update/UpdateTexts.h"
+#include "update/controller/AutoUpdate.h"
+#include "update/controller/AutoUpdateScene.h"
+#include "update/controller/UpdateTexts.h"
 
 using namespace cocos2d;
 

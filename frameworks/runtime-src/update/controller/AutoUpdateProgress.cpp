@@ -1,12 +1,12 @@
 // The progress display: the two report handlers, the percentage rule, the
 // speed sampler and the status line.
-#include "update/AutoUpdateProgress.h"
+#include "update/controller/AutoUpdateProgress.h"
 
 #include "cocos2d.h"
 #include "ui/CocosGUI.h"
-#include "update/AutoUpdate.h"
-#include "update/AutoUpdateScene.h"
-#include "update/UpdateTexts.h"
+#include "update/controller/AutoUpdate.h"
+#include "update/controller/AutoUpdateScene.h"
+#include "update/controller/UpdateTexts.h"
 
 #include <algorithm>
 #include <cmath>

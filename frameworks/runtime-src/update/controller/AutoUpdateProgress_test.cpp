@@ -1,11 +1,11 @@
-#include "update/AutoUpdateProgress.h"
+#include "update/controller/AutoUpdateProgress.h"
 
 #include "cocos2d.h"
 #include "ui/CocosGUI.h"
-#include "update/AutoUpdate.h"
-#include "update/AutoUpdateScene.h"
-#include "update/AutoUpdateTestSupport.h"
-#include "update/UpdateTexts.h"
+#include "update/controller/AutoUpdate.h"
+#include "update/controller/AutoUpdateScene.h"
+#include "update/controller/AutoUpdateTestSupport.h"
+#include "update/controller/UpdateTexts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "update/AutoUpdateRules.h"
+#include "update/controller/AutoUpdateRules.h"
 
-#include "update/SplitString.h"
-#include "update/UpdateTexts.h"
+#include "update/engine/SplitString.h"
+#include "update/controller/UpdateTexts.h"
 
 #include "rapidjson/document.h"
 

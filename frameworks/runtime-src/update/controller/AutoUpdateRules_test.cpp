@@ -1,8 +1,8 @@
-#include "update/AutoUpdateRules.h"
+#include "update/controller/AutoUpdateRules.h"
 
-#include "update/AutoUpdateTestSupport.h"
-#include "update/UpdateAnswerLimit.h"
-#include "update/UpdateTexts.h"
+#include "update/controller/AutoUpdateTestSupport.h"
+#include "update/engine/UpdateAnswerLimit.h"
+#include "update/controller/UpdateTexts.h"
 
 #include <gtest/gtest.h>
 

@@ -5,14 +5,14 @@
 //
 // No failure here is reported or stops the update: each missing file only
 // changes what is shown.
-#include "update/AutoUpdateScene.h"
+#include "update/controller/AutoUpdateScene.h"
 
 #include "cocos2d.h"
 #include "editor-support/cocostudio/CCSGUIReader.h"
 #include "ui/CocosGUI.h"
-#include "update/AutoUpdate.h"
-#include "update/UpdatePaths.h"
-#include "update/UpdateTexts.h"
+#include "update/controller/AutoUpdate.h"
+#include "update/engine/UpdatePaths.h"
+#include "update/controller/UpdateTexts.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,14 +1,14 @@
 // The update scene read back from the scene graph: kinds, z orders,
 // positions, sizes, visibility, the search paths, the bar's geometry and the
 // teardown, for the window shapes and the files a player may have.
-#include "update/AutoUpdateScene.h"
+#include "update/controller/AutoUpdateScene.h"
 
 #include "cocos2d.h"
 #include "ui/CocosGUI.h"
-#include "update/AutoUpdate.h"
-#include "update/AutoUpdateTestSupport.h"
-#include "update/UpdatePaths.h"
-#include "update/UpdateTexts.h"
+#include "update/controller/AutoUpdate.h"
+#include "update/controller/AutoUpdateTestSupport.h"
+#include "update/engine/UpdatePaths.h"
+#include "update/controller/UpdateTexts.h"
 
 #include <gtest/gtest.h>
 

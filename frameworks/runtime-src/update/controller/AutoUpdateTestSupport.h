@@ -4,7 +4,7 @@
 // scene graph. Main thread.
 #pragma once
 
-#include "update/UpdateTestSupport.h"
+#include "update/engine/UpdateTestSupport.h"
 
 #include <cstdint>
 #include <functional>

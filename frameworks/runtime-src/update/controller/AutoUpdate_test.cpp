@@ -2,16 +2,16 @@
 // (the engine's HttpResponse as the client fills it), the end reports, the
 // alert and its retry through the view's touch input, the hand-over on a
 // later frame, and the TLS wait.
-#include "update/AutoUpdate.h"
+#include "update/controller/AutoUpdate.h"
 
 #include "cocos2d.h"
 #include "network/HttpResponse.h"
 #include "proj.win32/TlsWarmup.h"
 #include "ui/CocosGUI.h"
-#include "update/AutoUpdateScene.h"
-#include "update/AutoUpdateTestSupport.h"
-#include "update/ResUpdater.h"
-#include "update/UpdateTexts.h"
+#include "update/controller/AutoUpdateScene.h"
+#include "update/controller/AutoUpdateTestSupport.h"
+#include "update/engine/ResUpdater.h"
+#include "update/controller/UpdateTexts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "update/EngineHttpCaBundle.h"
+#include "update/controller/EngineHttpCaBundle.h"
 
 #include "network/HttpClient.h"
 #include "proj.win32/CaBundle.h"

@@ -1,6 +1,6 @@
 // The speed sampler's clock. Nothing else lives in this file: a test program
 // that defines progressClockNs itself never pulls this one from the library.
-#include "update/AutoUpdateProgress.h"
+#include "update/controller/AutoUpdateProgress.h"
 
 #include <chrono>
 

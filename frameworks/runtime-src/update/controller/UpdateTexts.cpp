@@ -1,7 +1,7 @@
-#include "update/UpdateTexts.h"
+#include "update/controller/UpdateTexts.h"
 
 #include "cocos2d.h"
-#include "update/AutoUpdate.h"
+#include "update/controller/AutoUpdate.h"
 
 #include "rapidjson/document.h"
 

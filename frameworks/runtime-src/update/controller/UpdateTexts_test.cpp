@@ -1,6 +1,6 @@
-#include "update/UpdateTexts.h"
+#include "update/controller/UpdateTexts.h"
 
-#include "update/AutoUpdateTestSupport.h"
+#include "update/controller/AutoUpdateTestSupport.h"
 
 #include <gtest/gtest.h>
 

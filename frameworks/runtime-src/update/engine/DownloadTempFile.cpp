@@ -1,7 +1,7 @@
-#include "update/DownloadTempFile.h"
+#include "update/engine/DownloadTempFile.h"
 
-#include "update/OpenFileActions.h"
-#include "update/UpdatePaths.h"
+#include "update/engine/OpenFileActions.h"
+#include "update/engine/UpdatePaths.h"
 
 #include <fcntl.h>
 

@@ -1,9 +1,9 @@
-#include "update/DownloadTempFile.h"
+#include "update/engine/DownloadTempFile.h"
 
 #include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
-#include "update/UpdateTestSupport.h"
+#include "update/engine/UpdateTestSupport.h"
 
 #include <gtest/gtest.h>
 

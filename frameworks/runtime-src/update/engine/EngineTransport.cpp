@@ -1,13 +1,13 @@
 // The update engine's real transport: the engine's HttpClient for the list,
 // libcurl's easy interface for the package transfers (one handle per
 // transfer, on the download worker's thread).
-#include "update/UpdateTransport.h"
+#include "update/engine/UpdateTransport.h"
 
 #include "network/HttpClient.h"
 #include "network/HttpRequest.h"
 #include "network/HttpResponse.h"
-#include "update/Md5.h"
-#include "update/UpdateAnswerLimit.h"
+#include "update/engine/Md5.h"
+#include "update/engine/UpdateAnswerLimit.h"
 
 #include <curl/curl.h>
 

@@ -3,12 +3,12 @@
 // disk, in a whole, a resumed, a cut and a refused transfer. Run through
 // tests/scenario/update_transport_test.py, which serves the package and names
 // it in the environment.
-#include "update/UpdateTransport.h"
+#include "update/engine/UpdateTransport.h"
 
-#include "update/DownloadTempFile.h"
-#include "update/Md5.h"
-#include "update/UpdatePaths.h"
-#include "update/UpdateTestSupport.h"
+#include "update/engine/DownloadTempFile.h"
+#include "update/engine/Md5.h"
+#include "update/engine/UpdatePaths.h"
+#include "update/engine/UpdateTestSupport.h"
 
 #include <gtest/gtest.h>
 

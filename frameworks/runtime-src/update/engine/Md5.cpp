@@ -1,6 +1,6 @@
-#include "update/Md5.h"
+#include "update/engine/Md5.h"
 
-#include "update/UpdatePaths.h"
+#include "update/engine/UpdatePaths.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "update/Md5.h"
+#include "update/engine/Md5.h"
 
-#include "update/UpdateTestSupport.h"
+#include "update/engine/UpdateTestSupport.h"
 
 #include <gtest/gtest.h>
 

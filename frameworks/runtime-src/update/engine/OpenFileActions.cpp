@@ -1,4 +1,4 @@
-#include "update/OpenFileActions.h"
+#include "update/engine/OpenFileActions.h"
 
 #include <fcntl.h>
 #include <io.h>

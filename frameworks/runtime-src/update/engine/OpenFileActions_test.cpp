@@ -1,10 +1,10 @@
 // Renaming and deleting through an open handle, each on its own: the callers
 // fall back to the plain calls when these fail, which would hide a failure.
-#include "update/OpenFileActions.h"
+#include "update/engine/OpenFileActions.h"
 
 #include "proj.win32/TextConversion.h"
-#include "update/UpdatePaths.h"
-#include "update/UpdateTestSupport.h"
+#include "update/engine/UpdatePaths.h"
+#include "update/engine/UpdateTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "update/ResList.h"
+#include "update/engine/ResList.h"
 
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
-#include "update/SplitString.h"
+#include "update/engine/SplitString.h"
 
 #include "rapidjson/document.h"
 

@@ -2,7 +2,7 @@
 // what the update engine decides from the texts it has read. Any thread.
 #pragma once
 
-#include "update/FileEntry.h"
+#include "update/engine/FileEntry.h"
 
 #include <cstdint>
 #include <string>

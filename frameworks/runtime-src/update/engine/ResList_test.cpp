@@ -1,4 +1,4 @@
-#include "update/ResList.h"
+#include "update/engine/ResList.h"
 
 #include <gtest/gtest.h>
 

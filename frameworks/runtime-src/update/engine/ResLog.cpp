@@ -1,4 +1,4 @@
-#include "update/ResLog.h"
+#include "update/engine/ResLog.h"
 
 #include "proj.win32/Win32.h"
 

@@ -1,13 +1,13 @@
-#include "update/ResUpdater.h"
+#include "update/engine/ResUpdater.h"
 
 #include "cocos2d.h"
 #include "proj.win32/Win32.h"
-#include "update/ResList.h"
-#include "update/ResLog.h"
-#include "update/ResUpdaterDelegate.h"
-#include "update/UpdatePaths.h"
-#include "update/UpdateRun.h"
-#include "update/UpdateTransport.h"
+#include "update/engine/ResList.h"
+#include "update/engine/ResLog.h"
+#include "update/engine/ResUpdaterDelegate.h"
+#include "update/engine/UpdatePaths.h"
+#include "update/engine/UpdateRun.h"
+#include "update/engine/UpdateTransport.h"
 
 #include <algorithm>
 #include <system_error>

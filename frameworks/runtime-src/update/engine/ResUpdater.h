@@ -20,7 +20,7 @@
 #pragma once
 
 #include "base/CCThreadChecker.h"
-#include "update/FileEntry.h"
+#include "update/engine/FileEntry.h"
 
 #include <cstdint>
 #include <memory>

@@ -12,14 +12,14 @@
 //        v  renamed through the handle it was written with
 //   <name>       unpacked, then deleted by the unpacking thread; found again
 //                on a later run, it is reused only when its MD5 matches
-#include "update/UpdateRun.h"
+#include "update/engine/UpdateRun.h"
 
 #include "cocos2d.h"
 #include "proj.win32/CaBundle.h"
-#include "update/DownloadTempFile.h"
-#include "update/Md5.h"
-#include "update/ResLog.h"
-#include "update/UpdatePaths.h"
+#include "update/engine/DownloadTempFile.h"
+#include "update/engine/Md5.h"
+#include "update/engine/ResLog.h"
+#include "update/engine/UpdatePaths.h"
 
 #include <cstdio>
 

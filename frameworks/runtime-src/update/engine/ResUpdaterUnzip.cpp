@@ -2,13 +2,13 @@
 // order while later packages still download, and records each applied
 // package in "LocalResSignSn", so an interrupted update resumes at the first
 // package not yet applied.
-#include "update/UpdateRun.h"
+#include "update/engine/UpdateRun.h"
 
 #include "cocos2d.h"
 #include "proj.win32/Win32.h"
-#include "update/ResLog.h"
-#include "update/SerialRecordFile.h"
-#include "update/Unzip.h"
+#include "update/engine/ResLog.h"
+#include "update/engine/SerialRecordFile.h"
+#include "update/engine/Unzip.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,12 +1,12 @@
 // The update engine run in process: real threads, real files, real minizip,
 // with a scripted transport in place of the network.
-#include "update/ResUpdater.h"
+#include "update/engine/ResUpdater.h"
 
 #include "cocos2d.h"
-#include "update/Md5.h"
-#include "update/ResUpdaterDelegate.h"
-#include "update/UpdateTestSupport.h"
-#include "update/UpdateTransport.h"
+#include "update/engine/Md5.h"
+#include "update/engine/ResUpdaterDelegate.h"
+#include "update/engine/UpdateTestSupport.h"
+#include "update/engine/UpdateTransport.h"
 
 #include <gtest/gtest.h>
 

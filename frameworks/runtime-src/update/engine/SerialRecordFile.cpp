@@ -1,10 +1,10 @@
-#include "update/SerialRecordFile.h"
+#include "update/engine/SerialRecordFile.h"
 
 #include "proj.win32/ScopedHandle.h"
 #include "proj.win32/Win32.h"
-#include "update/OpenFileActions.h"
-#include "update/ResLog.h"
-#include "update/UpdatePaths.h"
+#include "update/engine/OpenFileActions.h"
+#include "update/engine/ResLog.h"
+#include "update/engine/UpdatePaths.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "update/SerialRecordFile.h"
+#include "update/engine/SerialRecordFile.h"
 
 #include "cocos2d.h"
 #include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
 #include "proj.win32/Win32.h"
-#include "update/UpdateTestSupport.h"
+#include "update/engine/UpdateTestSupport.h"
 
 #include <gtest/gtest.h>
 

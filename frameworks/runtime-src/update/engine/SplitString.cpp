@@ -1,4 +1,4 @@
-#include "update/SplitString.h"
+#include "update/engine/SplitString.h"
 
 void splitString(const std::string& text, const std::string& delimiters, std::vector<std::string>& out) {
     size_t position = 0;

@@ -1,4 +1,4 @@
-#include "update/SplitString.h"
+#include "update/engine/SplitString.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "update/Unzip.h"
+#include "update/engine/Unzip.h"
 
 #include "proj.win32/Win32.h"
-#include "update/OpenFileActions.h"
-#include "update/ResList.h"
-#include "update/ResLog.h"
-#include "update/UpdatePaths.h"
+#include "update/engine/OpenFileActions.h"
+#include "update/engine/ResList.h"
+#include "update/engine/ResLog.h"
+#include "update/engine/UpdatePaths.h"
 
 #include "unzip.h"
 

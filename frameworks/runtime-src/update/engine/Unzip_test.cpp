@@ -1,8 +1,8 @@
-#include "update/Unzip.h"
+#include "update/engine/Unzip.h"
 
 #include "proj.win32/ScopedHandle.h"
 #include "proj.win32/TextConversion.h"
-#include "update/UpdateTestSupport.h"
+#include "update/engine/UpdateTestSupport.h"
 
 #include <gtest/gtest.h>
 

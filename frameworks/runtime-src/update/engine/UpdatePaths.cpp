@@ -1,4 +1,4 @@
-#include "update/UpdatePaths.h"
+#include "update/engine/UpdatePaths.h"
 
 #include "cocos2d.h"
 #include "platform/LongPath.h"

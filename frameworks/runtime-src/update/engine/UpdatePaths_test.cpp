@@ -3,14 +3,14 @@
 // (Wine enforces no such limit; what this shows is that the long form the
 // update builds names the same files as the plain one, separators, dots and
 // Vietnamese letters included.)
-#include "update/UpdatePaths.h"
+#include "update/engine/UpdatePaths.h"
 
 #include "proj.win32/TextConversion.h"
-#include "update/DownloadTempFile.h"
-#include "update/Md5.h"
-#include "update/SerialRecordFile.h"
-#include "update/Unzip.h"
-#include "update/UpdateTestSupport.h"
+#include "update/engine/DownloadTempFile.h"
+#include "update/engine/Md5.h"
+#include "update/engine/SerialRecordFile.h"
+#include "update/engine/Unzip.h"
+#include "update/engine/UpdateTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "update/UpdateRun.h"
+#include "update/engine/UpdateRun.h"
 
 #include "cocos2d.h"
 #include "proj.win32/Win32.h"
-#include "update/ResUpdaterDelegate.h"
+#include "update/engine/ResUpdaterDelegate.h"
 
 #include <algorithm>
 

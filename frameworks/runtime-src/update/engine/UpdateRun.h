@@ -14,8 +14,8 @@
 // the unpacked packages always form a prefix of the list.
 #pragma once
 
-#include "update/FileEntry.h"
-#include "update/UpdateTransport.h"
+#include "update/engine/FileEntry.h"
+#include "update/engine/UpdateTransport.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "update/UpdateTestSupport.h"
+#include "update/engine/UpdateTestSupport.h"
 
 #include "cocos2d.h"
 #include "proj.win32/TextConversion.h"
