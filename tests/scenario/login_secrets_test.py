@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Runs the login roads that carry secrets (LoginSecretsTest in the native
-bridge tests) with wine showing the debug output, and finds no value marked
+"""Runs the login roads that carry secrets (LoginSecretsTest in the login
+tests) with wine showing the debug output, and finds no value marked
 "SECRET" in any line the program wrote: engine log (standard output) and
 OutputDebugString lines (standard error under WINEDEBUG=+debugstr).
 
-    login_secrets_test.py <wine-run> <native_bridge_tests.exe>
+    login_secrets_test.py <wine-run> <login_tests.exe>
 """
 
 import os

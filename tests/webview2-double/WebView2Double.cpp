@@ -3,7 +3,7 @@
 // described in WebView2Double.h. Single-threaded, like the runtime's objects.
 #include "WebView2Double.h"
 
-#include "platform/WebView2Abi.h"
+#include "platform/webwindow/WebView2Abi.h"
 
 #include <objbase.h>
 

@@ -3,7 +3,7 @@
 // The double stands in for the WebView2 loader and runtime: it exports the
 // loader's "CreateCoreWebView2EnvironmentWithOptions" under its plain name and
 // hands out scripted environment, controller and view objects built from the
-// host's own declarations (platform/WebView2Abi.h). A test drives it through
+// host's own declarations (platform/webwindow/WebView2Abi.h). A test drives it through
 // the further exports below, reached with GetProcAddress on the loaded module
 // (WebView2DoubleApi::load does that). All calls on the thread that created the
 // environment, like the runtime's own.

@@ -3,13 +3,13 @@
 #include "audio/SimpleAudioEngine.h"
 #include "cocos2d.h"
 #include "pb.h"
-#include "platform/NativeBridge.h"
-#include "platform/PayWebViewLua.h"
+#include "platform/bridge/NativeBridge.h"
+#include "platform/webwindow/PayWebViewLua.h"
 #include "proj.win32/LuaProtectedCall.h"
 #include "proj.win32/ScriptKey.h"
 #include "scripting/lua-bindings/manual/CCLuaEngine.h"
 #include "scripting/lua-bindings/manual/lua_module_register.h"
-#include "update/AutoUpdate.h"
+#include "update/controller/AutoUpdate.h"
 
 using namespace cocos2d;
 
