@@ -275,6 +275,20 @@ class Host:
         assert m, "winprobe said: %r" % out
         return tuple(int(v) for v in m.groups())
 
+    def retry_from_the_alert(self, asked_again, timeout=30):
+        """Clicks where an error alert's retry button is until asked_again()
+        holds. An alert the update engine's error raises shows on a later
+        frame, with no line to mark it, and only a shown alert answers a
+        click: one click at a fixed moment can come too early."""
+        self.window()
+        deadline = time.monotonic() + timeout
+        while not asked_again():
+            if time.monotonic() > deadline:
+                raise AssertionError("no alert answered the retry click within %ss; log:\n%s"
+                                     % (timeout, self.log_text()))
+            self.probe("click", str(RETRY_BUTTON[0]), str(RETRY_BUTTON[1]))
+            time.sleep(1.0)
+
     def close(self, timeout=30):
         """Closes the window as a user would and returns the exit code that
         Windows reports for the process. The unix process status may not carry

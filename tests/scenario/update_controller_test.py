@@ -327,7 +327,7 @@ class UpdateControllerScenarios(unittest.TestCase):
         host.wait_for_line(r"^get remote list\.json$")
         self.assert_no_hand_over(host, 3.0)
         self.assertEqual(len(game.gateway_requests()), 1)
-        self.click_retry(host)
+        host.retry_from_the_alert(lambda: len(game.gateway_requests()) > 1)
         host.wait_for_line(r"^update ok$", timeout=60)
         self.assert_hands_over(host)
         self.assertEqual(len(game.gateway_requests()), 2)
