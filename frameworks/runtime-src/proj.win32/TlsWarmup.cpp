@@ -1,5 +1,6 @@
 #include "proj.win32/TlsWarmup.h"
 
+#include "base/DetachedThread.h"
 #include "proj.win32/CaBundle.h"
 #include "proj.win32/Win32.h"
 
@@ -83,7 +84,7 @@ void startTlsWarmup() {
     tlsWarmupState().exchange(1);
     try {
         auto args = std::make_unique<TlsWarmupArgs>(TlsWarmupArgs{caPath, initMs});
-        std::thread([owned = std::move(args)] { runTlsWarmup(*owned); }).detach();
+        cocos2d::startDetachedThread([owned = std::move(args)] { runTlsWarmup(*owned); });
     } catch (...) {  // std::system_error from the thread: the start-up goes on without the warm-up
         tlsWarmupState().exchange(0);
         ::OutputDebugStringA("[ZAVU] TLS warm-up: khong tao duoc luong - bo qua\n");

@@ -10,6 +10,7 @@
 #include "network/HttpClient.h"
 
 #include "base/CCConsole.h"
+#include "base/DetachedThread.h"
 #include "base/CCDirector.h"
 #include "base/CCScheduler.h"
 #include "network/HttpRequest.h"
@@ -123,10 +124,10 @@ void HttpClient::sendImmediate(HttpRequest* request) {
     auto* response = new HttpResponse(request);
     const Settings settings = snapshotSettings();
     try {
-        std::thread([this, request, response, settings] {
+        startDetachedThread([this, request, response, settings] {
             performTransfer(*request, settings, response);
             post(this, request, response);
-        }).detach();
+        });
     } catch (const std::system_error& e) {
         // No thread: the request still completes, as a failure, on a later frame.
         log("cocos2d: HttpClient: cannot start a transfer thread (%s)", e.what());
@@ -150,7 +151,7 @@ void HttpClient::send(HttpRequest* request) {
 void HttpClient::startQueueWorkerLocked() {
     if (_queueWorkerRunning) return;
     try {
-        std::thread([this] { runQueue(); }).detach();
+        startDetachedThread([this] { runQueue(); });
         _queueWorkerRunning = true;
     } catch (const std::system_error& e) {
         // Fail what is queued now; the next send() tries to start the worker again.

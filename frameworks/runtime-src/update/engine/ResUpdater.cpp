@@ -1,5 +1,6 @@
 #include "update/engine/ResUpdater.h"
 
+#include "base/DetachedThread.h"
 #include "cocos2d.h"
 #include "proj.win32/Win32.h"
 #include "update/engine/ResList.h"
@@ -189,7 +190,7 @@ void ResUpdater::startDownloads() {
     int started = 0;
     for (int i = 0; i < workers; ++i) {
         try {
-            std::thread(downloadWorker, run).detach();
+            cocos2d::startDetachedThread([shared = run] { downloadWorker(shared); });
             ++started;
         } catch (const std::system_error&) {
             std::lock_guard<std::mutex> lock(run->mutex);
