@@ -259,8 +259,9 @@ class Host:
             if self.proc.poll() is not None:
                 break
             time.sleep(0.1)
-        raise AssertionError("no debug line matching %r; debug lines:\n%s\nlog:\n%s"
-                             % (pattern, "\n".join(self.debug_texts()), self.log_text()))
+        raise AssertionError("no debug line matching %r; debug lines:\n%s\nlog:\n%s\nexit status: %r\nstderr:\n%s"
+                             % (pattern, "\n".join(self.debug_texts()), self.log_text(), self.proc.poll(),
+                                "\n".join(self.err_lines[-60:])))
 
     def probe(self, verb, *args, timeout=60):
         """winprobe on this host's own game window."""
