@@ -2,7 +2,7 @@
 """Runs the update engine's transport cases (EngineTransport.* of the update
 engine tests) against the fixture patch server over TLS: a package served
 whole and one whose connection the server closes part-way, named to the test
-program in the environment.
+program in the environment with the server's CA and another one.
 
     update_transport_test.py <wine-run> <update_engine_tests.exe>
 """
@@ -39,6 +39,7 @@ def main():
             env = dict(os.environ,
                        UPDATE_TRANSPORT_BASE=site.url("/", "https"),
                        UPDATE_TRANSPORT_CA=windows_path(os.path.join(scratch, "cacert.pem")),
+                       UPDATE_TRANSPORT_OTHER_CA=windows_path(os.path.join(fixtures.state_dir(), "other-ca.pem")),
                        UPDATE_TRANSPORT_MD5=fixtures.md5_upper(payload),
                        UPDATE_TRANSPORT_SIZE=str(SIZE),
                        UPDATE_TRANSPORT_CUT=str(CUT_AFTER))
@@ -47,7 +48,8 @@ def main():
             if run.returncode != 0:
                 sys.exit("the transport cases failed (exit %d)" % run.returncode)
             requests = [e["path"] for e in site.log()]
-            if requests.count("/p.bin") != 3 or requests.count("/cut.bin") != 1:
+            # The refused handshakes never reach it.
+            if requests.count("/p.bin") != 4 or requests.count("/cut.bin") != 1:
                 sys.exit("the transport cases did not reach the server as expected: %r" % requests)
     finally:
         site.drop()

@@ -46,6 +46,8 @@ void runTlsWarmup(const TlsWarmupArgs& args) {
     const Clock::time_point start = Clock::now();
     CURLcode code = CURLE_FAILED_INIT;
     const std::string url = patchServerRoot();
+    // Shared with the update and the logins; read here on first use, off the main thread.
+    const CaBundle& bundle = sharedCaBundle();
     if (std::unique_ptr<CURL, CurlEasyDeleter> handle{curl_easy_init()}) {
         curl_easy_setopt(handle.get(), CURLOPT_URL, url.c_str());
         curl_easy_setopt(handle.get(), CURLOPT_CONNECT_ONLY, 1L);
@@ -53,9 +55,7 @@ void runTlsWarmup(const TlsWarmupArgs& args) {
         curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, kTotalTimeoutSec);
         curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(handle.get(), CURLOPT_SSL_VERIFYPEER, 1L);
-        // The bytes of the bundle shared with the update and the logins; read
-        // here on first use, off the main thread.
-        if (!args.caPath.empty()) applyCaBundle(handle.get(), sharedCaBundle());
+        applyCaBundle(handle.get(), bundle);
         code = curl_easy_perform(handle.get());
     }
     tlsWarmupState().exchange(2);
@@ -64,7 +64,7 @@ void runTlsWarmup(const TlsWarmupArgs& args) {
     char line[224];
     std::snprintf(line, sizeof line,
                   "[ZAVU] TLS warm-up " PATCH_SERVER_HOST ": %ld ms (curl_global_init %ld ms tren main), CURLcode=%d%s\n",
-                  ms, args.mainInitMs, static_cast<int>(code), args.caPath.empty() ? " (khong thay cacert.pem)" : "");
+                  ms, args.mainInitMs, static_cast<int>(code), bundle.isEmpty() ? " (khong thay cacert.pem)" : "");
     ::OutputDebugStringA(line);
 }
 
@@ -80,10 +80,9 @@ void startTlsWarmup() {
         return;
     }
 
-    const std::string caPath = getCaBundlePath();
     tlsWarmupState().exchange(1);
     try {
-        auto args = std::make_unique<TlsWarmupArgs>(TlsWarmupArgs{caPath, initMs});
+        auto args = std::make_unique<TlsWarmupArgs>(TlsWarmupArgs{initMs});
         cocos2d::startDetachedThread([owned = std::move(args)] { runTlsWarmup(*owned); });
     } catch (...) {  // std::system_error from the thread: the start-up goes on without the warm-up
         tlsWarmupState().exchange(0);

@@ -20,7 +20,6 @@ void startTlsWarmup();
 std::string patchServerRoot();
 
 struct TlsWarmupArgs {
-    std::string caPath;  // getCaBundlePath(); empty: no CA option
     long mainInitMs;
 };
 

@@ -4,6 +4,7 @@
 #include "update/engine/UpdateTransport.h"
 
 #include "network/HttpClient.h"
+#include "proj.win32/CaBundle.h"
 #include "network/HttpRequest.h"
 #include "network/HttpResponse.h"
 #include "update/engine/Md5.h"
@@ -101,15 +102,7 @@ public:
         }
         WriteTarget target{fetch.file, fetch.digest, 0};
         curl_easy_setopt(h, CURLOPT_URL, fetch.url.c_str());
-        curl_blob caBlob{};
-        if (fetch.caPath) {
-            curl_easy_setopt(h, CURLOPT_CAINFO, fetch.caPath);
-        } else if (fetch.caPem) {
-            caBlob.data = const_cast<char*>(fetch.caPem->data());
-            caBlob.len = fetch.caPem->size();
-            caBlob.flags = CURL_BLOB_NOCOPY;  // the bundle lives for the process
-            curl_easy_setopt(h, CURLOPT_CAINFO_BLOB, &caBlob);
-        }
+        if (fetch.ca) applyCaBundle(h, *fetch.ca);
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, writeToFile);
         curl_easy_setopt(h, CURLOPT_WRITEDATA, &target);
         curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);

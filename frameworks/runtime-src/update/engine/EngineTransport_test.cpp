@@ -5,6 +5,7 @@
 // it in the environment.
 #include "update/engine/UpdateTransport.h"
 
+#include "proj.win32/CaBundle.h"
 #include "update/engine/DownloadTempFile.h"
 #include "update/engine/Md5.h"
 #include "update/engine/UpdatePaths.h"
@@ -21,7 +22,8 @@ namespace {
 
 struct ServedPackage {
     std::string baseUrl;  // ends with "/": "p.bin" whole, "cut.bin" closed after cutAfter bytes
-    std::string caPath;
+    CaBundle ca;       // the server's CA file, by its path
+    std::string otherCaPath;  // a CA that vouches for nothing the server presents
     std::string md5;
     int64_t size = 0;
     int64_t cutAfter = 0;
@@ -33,9 +35,11 @@ bool servedPackage(ServedPackage* p) {
     const char* md5 = std::getenv("UPDATE_TRANSPORT_MD5");
     const char* size = std::getenv("UPDATE_TRANSPORT_SIZE");
     const char* cut = std::getenv("UPDATE_TRANSPORT_CUT");
-    if (!base || !ca || !md5 || !size || !cut) return false;
+    const char* otherCa = std::getenv("UPDATE_TRANSPORT_OTHER_CA");
+    if (!base || !ca || !md5 || !size || !cut || !otherCa) return false;
+    p->otherCaPath = otherCa;
     p->baseUrl = base;
-    p->caPath = ca;
+    p->ca.path = ca;
     p->md5 = md5;
     p->size = std::atoll(size);
     p->cutAfter = std::atoll(cut);
@@ -48,11 +52,11 @@ struct Transfer {
 };
 
 Transfer fetch(UpdateTransport& transport, TransferSession* session, const ServedPackage& served,
-               const std::string& name, FILE* file, Md5 digest, int64_t resumeFrom) {
+               const std::string& name, FILE* file, Md5 digest, int64_t resumeFrom, const CaBundle* ca = nullptr) {
     PackageFetch f;
     f.session = session;
     f.url = served.baseUrl + name;
-    f.caPath = served.caPath.c_str();
+    f.ca = ca ? ca : &served.ca;
     f.resumeFrom = resumeFrom;
     f.file = file;
     f.digest = &digest;
@@ -131,5 +135,52 @@ TEST(EngineTransport, DigestIsThatOfTheBytesWrittenToDisk) {
         EXPECT_EQ(t.outcome.curlCode, 23);  // CURLE_WRITE_ERROR
         EXPECT_EQ(t.outcome.written, 0);
         EXPECT_EQ(t.digestHex, md5Hex("", 0));  // nothing accepted, nothing hashed
+    }
+}
+
+// The packages are checked against the bundle the transfer is given, in
+// either form the shared bundle takes: its bytes, or a path when the bytes
+// could not be read. Without it, wine's own store would take the test CA.
+TEST(EngineTransport, TheServerMustBeVouchedForByTheBundleGiven) {
+    ServedPackage served;
+    ASSERT_TRUE(servedPackage(&served)) << "run through tests/scenario/update_transport_test.py";
+    std::string ownPem, otherPem;
+    ASSERT_TRUE(readFile(served.ca.path, &ownPem));
+    ASSERT_TRUE(readFile(served.otherCaPath, &otherPem));
+    CaBundle ownBytes, otherBytes, otherPath;
+    ownBytes.pem = ownPem;
+    otherBytes.pem = otherPem;
+    otherPath.path = served.otherCaPath;
+    std::shared_ptr<UpdateTransport> transport = makeEngineTransport();
+    TempFolder root("-transport-ca");
+
+    struct Case {
+        const char* name;
+        const CaBundle* ca;
+        bool accepted;
+    } const cases[] = {
+        {"its own CA as bytes", &ownBytes, true},
+        {"another CA as bytes", &otherBytes, false},
+        {"another CA by its path", &otherPath, false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = root / ("ca-" + std::to_string(++n) + ".temp");
+        DownloadTempFile file(name, false);
+        ASSERT_TRUE(file.isOpen());
+        // A session of its own each: a connection kept from an accepted
+        // handshake would carry the next transfer past the check.
+        std::unique_ptr<TransferSession> session = transport->openSession();
+        const Transfer t = fetch(*transport, session.get(), served, "p.bin", file.stream(), Md5(), 0, c.ca);
+        ASSERT_TRUE(file.flush());
+        file.close();
+        if (c.accepted) {
+            EXPECT_EQ(t.outcome.curlCode, 0);
+            EXPECT_EQ(t.digestHex, served.md5);
+        } else {
+            EXPECT_EQ(t.outcome.curlCode, 60);  // CURLE_PEER_FAILED_VERIFICATION
+            EXPECT_EQ(t.outcome.written, 0);
+        }
     }
 }

@@ -97,9 +97,7 @@ bool downloadFile(UpdateRun& run, int i, TransferSession* session) {
     PackageFetch fetch;
     fetch.session = session;
     fetch.url = url;
-    const CaBundle& ca = sharedCaBundle();
-    fetch.caPath = ca.path.empty() ? nullptr : ca.path.c_str();
-    fetch.caPem = ca.pem.empty() ? nullptr : &ca.pem;
+    fetch.ca = &sharedCaBundle();
     fetch.connectTimeoutSec = run.connectTimeout;
     fetch.resumeFrom = have;
     fetch.file = file.stream();

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+struct CaBundle;
 class Md5;
 
 // The list answer as the engine's HttpClient reports it.
@@ -32,8 +33,7 @@ public:
 struct PackageFetch {
     TransferSession* session = nullptr;  // the worker's, from openSession (may be null)
     std::string url;
-    const char* caPath = nullptr;       // null: no CURLOPT_CAINFO
-    const std::string* caPem = nullptr;  // the bundle's bytes when no path can name it
+    const CaBundle* ca = nullptr;  // null: libcurl's own CA settings; else as applyCaBundle gives it
     int connectTimeoutSec = 0;     // 0: libcurl's default
     int64_t resumeFrom = 0;        // > 0: a range request from this byte
     FILE* file = nullptr;          // the body goes here, through fwrite
